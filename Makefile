@@ -1,0 +1,38 @@
+# make run  : install what is missing, build, start the bench on the virtual unit
+# make test : install what is missing, build, run every test (plain and sanitizer builds)
+
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+JOBS       ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test test-plain test-asan asan-build clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@bash scripts/run-bench.sh $(BUILD)/bin/Varnw
+
+test-plain: build
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
+
+asan-build: deps
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVARN_SANITIZE=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(ASAN_BUILD) -j$(JOBS)
+
+test-asan: asan-build
+	@cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
+
+test: test-plain test-asan
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

@@ -1,0 +1,17 @@
+#include "app/Commands.h"
+
+#include "app/AboutDialog.h"
+#include "app/BenchState.h"
+#include "app/MenuTable.h"
+#include "platform/Operator.h"
+
+void RegisterBenchCommands(CommandRegistry& registry)
+{
+    registry.Add(
+        Cmd::About,
+        [](Bench& bench) {
+            AboutDialog about;
+            bench.Op.Exec(about);
+        },
+        false);
+}
