@@ -73,7 +73,7 @@ int32_t Varn_ReadBadge(uint16_t unit, VnWindow window, uint8_t tracks, uint16_t 
 {
     return Handle("Varn_ReadBadge", {Fmt(unit), Fmt(window), Fmt(tracks), Fmt(size), Fmt(data), Fmt(length)}, {Ptr(unit), Ptr(window), Ptr(tracks), Ptr(size), Ptr(data), Ptr(length)});
 }
-int32_t Varn_CodelineReadFromBitmap(VnWindow window, const PackedBitmap* image, const char* readType, uint16_t inch, float x, float y, float width, float height, const DecodeOptions* options, char* codeline, uint16_t* length) override
+int32_t Varn_CodelineReadFromBitmap(VnWindow window, PackedBitmap* image, const char* readType, uint16_t inch, float x, float y, float width, float height, const DecodeOptions* options, char* codeline, uint16_t* length) override
 {
     return Handle("Varn_CodelineReadFromBitmap", {Fmt(window), Fmt(image), Fmt(readType), Fmt(inch), Fmt(x), Fmt(y), Fmt(width), Fmt(height), Fmt(options), Fmt(codeline), Fmt(length)}, {Ptr(window), Ptr(image), Ptr(readType), Ptr(inch), Ptr(x), Ptr(y), Ptr(width), Ptr(height), Ptr(options), Ptr(codeline), Ptr(length)});
 }

@@ -61,7 +61,7 @@ public:
     {
         return PeripheralNotFound;
     }
-    int32_t Varn_CodelineReadFromBitmap(VnWindow, const PackedBitmap*, const char*, uint16_t, float, float, float,
+    int32_t Varn_CodelineReadFromBitmap(VnWindow, PackedBitmap*, const char*, uint16_t, float, float, float,
                                         float, const DecodeOptions*, char*, uint16_t*) override
     {
         return SupportLibraryNotPresent;

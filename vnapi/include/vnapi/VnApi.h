@@ -131,8 +131,10 @@ public:
 
     // ---- Decoding (no connection needed) ----------------------------------
     // Windows are measured from the document's right and bottom edges, in
-    // millimetres (inch 0) or inches (inch 1).
-    virtual int32_t Varn_CodelineReadFromBitmap(VnWindow window, const PackedBitmap* image, const char* readType,
+    // millimetres (inch 0) or inches (inch 1). With Varn_ViewOCRRectangle on,
+    // the OCR read draws its window on the image it decodes, so the image
+    // shown afterwards carries it.
+    virtual int32_t Varn_CodelineReadFromBitmap(VnWindow window, PackedBitmap* image, const char* readType,
                                                 uint16_t inch, float x, float y, float width, float height,
                                                 const DecodeOptions* options, char* codeline,
                                                 uint16_t* length) = 0;
