@@ -53,11 +53,7 @@ FrameWindow::FrameWindow(BenchState& state, VnApi& api, Operator* op, QWidget* p
     BuildMenus();
     statusBar()->setObjectName("StatusBar");
 
-    // The MDI keys: Ctrl+F4 closes the active child, Ctrl+F6 goes to the next.
-    auto* closeChild = new QAction(this);
-    closeChild->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F4));
-    connect(closeChild, &QAction::triggered, Mdi, &QMdiArea::closeActiveSubWindow);
-    addAction(closeChild);
+    // The MDI keys: each child closes itself on Ctrl+F4; Ctrl+F6 goes to the next.
     auto* nextChild = new QAction(this);
     nextChild->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F6));
     connect(nextChild, &QAction::triggered, Mdi, &QMdiArea::activateNextSubWindow);
