@@ -3,10 +3,12 @@
 #include "app/AboutDialog.h"
 #include "app/BenchState.h"
 #include "app/MenuTable.h"
+#include "device/UnitCommands.h"
 #include "platform/Operator.h"
 
 void RegisterBenchCommands(CommandRegistry& registry)
 {
+    RegisterUnitCommands(registry);
     registry.Add(
         Cmd::About,
         [](Bench& bench) {

@@ -54,3 +54,15 @@ public:
     // Progress of a long run ("" clears it).
     virtual void ShowStatus(const QString& text) = 0;
 };
+
+// Greys the frame's menu bar for the length of a command.
+class MenusGreyed {
+public:
+    explicit MenusGreyed(Operator& op) : Op(op) { Op.EnableMainMenu(false); }
+    ~MenusGreyed() { Op.EnableMainMenu(true); }
+    MenusGreyed(const MenusGreyed&) = delete;
+    MenusGreyed& operator=(const MenusGreyed&) = delete;
+
+private:
+    Operator& Op;
+};

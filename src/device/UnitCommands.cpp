@@ -1,0 +1,206 @@
+#include "device/UnitCommands.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "app/BenchState.h"
+#include "app/Commands.h"
+#include "app/MenuTable.h"
+#include "device/Connection.h"
+#include "device/PeripheralStatusDialog.h"
+#include "device/ReplyCodes.h"
+#include "platform/Operator.h"
+#include "platform/Platform.h"
+
+namespace {
+
+template <size_t N> QString Text(const std::array<char, N>& field)
+{
+    return QString::fromLatin1(field.data(), static_cast<int>(strnlen(field.data(), N)));
+}
+
+} // namespace
+
+int32_t IdentifyUnit(Bench& bench, bool show)
+{
+    const OpenResult open = OpenUnit(bench, OpenOperation::VarnOpen, OpenRule::AnyFailureStops);
+    if (!open.Proceed) {
+        CloseUnit(bench);
+        return open.Reply;
+    }
+    // Identify into a copy: a failed identification leaves the last good one.
+    UnitIdentity id = bench.State.Identity;
+    id.BoardInfo[0] = 0;
+    id.PrinterFirmware.fill(0);
+    const int32_t reply = bench.Api.Varn_Identify(
+        bench.State.UnitHandle, bench.Window, id.FeatureBytes.data(), id.DeviceModel.data(), id.FirmwareVersion.data(),
+        id.ReleaseDate.data(), id.InternalNumber.data(), id.BoardInfo.data(), nullptr, id.PrinterFirmware.data(), 0, 0,
+        0, 0, 0);
+    if (ReportReply(bench.Op, reply, "Varn_Identify")) {
+        CloseUnit(bench);
+        return reply;
+    }
+    // Texts from the unit are cut at their buffer's end whatever it sent.
+    id.DeviceModel.back() = id.FirmwareVersion.back() = id.ReleaseDate.back() = id.InternalNumber.back() = 0;
+    id.PrinterFirmware.back() = 0;
+    bench.State.Identity = id;
+    CloseUnit(bench);
+    DecodeFeatures(id.FeatureBytes.data(), bench.State.Features);
+    if (show)
+        bench.Op.Message("Peripheral identify", FormatIdentifyText(id, bench.State.Features), MessageButtons::Ok,
+                         MessageIcon::Information);
+    return 0;
+}
+
+void DecodeFeatures(const uint8_t* featureBytes, FeatureFlags& flags)
+{
+    const uint8_t b0 = featureBytes[0];
+    const uint8_t b1 = featureBytes[1];
+    flags.HasMicrReader = (b0 & 1) ? 1 : 0;
+    flags.HasCardProcessing = (b0 & 2) ? 1 : 0;
+    flags.HasInkjetPrinter = (b0 & 8) ? 1 : 0;
+    flags.IsUsbPowered = (b0 & 16) ? 1 : 0;
+    flags.HasVoidingStamp = (b0 & 32) ? 1 : 0;
+    flags.HasScannerFront = (b1 & 1) ? 1 : 0;
+    flags.HasScannerBack = (b1 & 2) ? 1 : 0;
+    // A later bit wins.
+    flags.BadgeReaderType = 0;
+    if (b1 & 4)
+        flags.BadgeReaderType = 1;
+    if (b1 & 8)
+        flags.BadgeReaderType = 2;
+    if (b1 & 16)
+        flags.BadgeReaderType = 3;
+}
+
+QString FormatIdentifyText(const UnitIdentity& id, const FeatureFlags& f)
+{
+    QString text = QString("Device Name : %1\nFirmware Version : %2\nRelease Date : %3\n\n")
+                       .arg(Text(id.DeviceModel), Text(id.FirmwareVersion), Text(id.ReleaseDate));
+    if (id.PrinterFirmware[0] != 0)
+        text += "Printer Expansion Firmware Version : " + Text(id.PrinterFirmware) + "\n";
+    if (id.InternalNumber[0] != 0)
+        text += "Peripheral Internal Number : " + Text(id.InternalNumber) + "\n";
+    if (id.BoardInfo[0] != 0) {
+        text += QString::asprintf("Board Release : %#02x\n", static_cast<int>(static_cast<int8_t>(id.BoardInfo[0])));
+        text += QString::asprintf("FPGA Release : %c\n", static_cast<char>(id.BoardInfo[1]));
+    }
+    text += "\n";
+    const std::pair<int, const char*> lines[] = {
+        {f.HasMicrReader, "MICR reader\n"},
+        {f.HasCardProcessing, "Card Processing\n"},
+        {f.HasInkjetPrinter, "Endorsement Ink-jet printer\n"},
+        {f.IsUsbPowered, "USB Powered\n"},
+        {f.HasVoidingStamp, "Voiding front stamp\n"},
+        {f.HasScannerFront, "Scanner FRONT\n"},
+        {f.HasScannerBack, "Scanner BACK\n"},
+    };
+    bool any = false;
+    for (const auto& [flag, line] : lines) {
+        if (flag == 1) {
+            text += line;
+            any = true;
+        }
+    }
+    switch (f.BadgeReaderType) {
+    case 1: text += "Badge reader tracks 1/2\n"; break;
+    case 2: text += "Badge reader tracks 2/3\n"; break;
+    case 3: text += "Badge reader tracks 1/2/3\n"; break;
+    default: break;
+    }
+    if (!any && f.BadgeReaderType == 0)
+        text += "None\n";
+    return text;
+}
+
+QString SenseKeyText(uint8_t senseKey)
+{
+    switch (senseKey) {
+    case 0: return "Peripheral Ok !";
+    case 2: return "Peripheral busy";
+    case 3: return "Paper Jam";
+    case 4: return "Hardware error";
+    case 5: return "Illegal request";
+    case 6: return "Feeder Empty";
+    case 7: return "Error Double Leafing";
+    case 9: return "Illegal Command";
+    case 11: return "Aborted command";
+    case 16: return "Calibration Aborted";
+    case 25: return "Peripheral Ok!\nDouble Leafing occurs";
+    default: return QString::asprintf("Error %d, not contempled", senseKey);
+    }
+}
+
+QString SensorStatusText(const uint8_t* sensor)
+{
+    QString text = QString::asprintf("Sensor status value :   0x%02x   0x%02x\n\n", sensor[0], sensor[1]);
+    if (sensor[0] & 1)
+        text += "Document present in the feeder\n";
+    if (sensor[0] & 2)
+        text += "Trigger photo covered\n";
+    if (sensor[0] & 32)
+        text += "Inkjet board don't answer !\n";
+    if (sensor[0] & 64)
+        text += "Document retained\n";
+    if (sensor[0] & 128)
+        text += "Unit just ON";
+    if (text.endsWith('\n'))
+        text.chop(1);
+    return text;
+}
+
+void ShowPeripheralStatus(Bench& bench)
+{
+    const OpenResult open = OpenUnit(bench, OpenOperation::VarnOpen, OpenRule::AlreadyConnectedGoesOn);
+    if (!open.Proceed)
+        return;
+    uint8_t senseKey = 0;
+    uint8_t sensor[VnSensorBytesSize] = {};
+    bench.Api.Varn_PeripheralStatus(bench.State.UnitHandle, bench.Window, &senseKey, sensor);
+    PeripheralStatusDialog dialog(SenseKeyText(senseKey), SensorStatusText(sensor));
+    bench.Op.Exec(dialog);
+    // A unit that was already open stays as it was found.
+    if (open.Reply != 5)
+        CloseUnit(bench);
+}
+
+void ResetUnit(Bench& bench, char resetType)
+{
+    OpenUnit(bench, OpenOperation::VarnOpen, OpenRule::Ignore);
+    const int32_t reply = bench.Api.Varn_Reset(bench.State.UnitHandle, bench.Window, resetType);
+    if (ReportReply(bench.Op, reply, "Varn_Reset") == 0)
+        bench.Op.Message(DemoTitle, "Reset OK !", MessageButtons::Ok, MessageIcon::None);
+    CloseUnit(bench);
+}
+
+void RunInterfaceTest(Bench& bench)
+{
+    // Relative to the working directory, never searched along PATH.
+    const platform::ProgramRun run = platform::RunProgramAndWait("AppVnApi", {});
+    if (run.Started && run.ExitCode == 0)
+        return;
+    QString text;
+    if (!run.Started && run.Error == ENOENT)
+        text = "Interface Test failed: AppTamo.EXE not found.";
+    else if (!run.Started)
+        text = QString::asprintf("Interface Test failed: %d", run.Error);
+    else
+        // The program ran and failed: its exit status says more than errno.
+        text = QString::asprintf("Interface Test failed: %d", run.ExitCode);
+    bench.Op.Message(DemoTitle, text, MessageButtons::Ok, MessageIcon::Information);
+}
+
+void RegisterUnitCommands(CommandRegistry& registry)
+{
+    registry.Add(Cmd::PeripheralConfiguration, [](Bench& bench) {
+        MenusGreyed greyed(bench.Op);
+        IdentifyUnit(bench, true);
+    });
+    registry.Add(Cmd::PeripheralStatus, [](Bench& bench) {
+        MenusGreyed greyed(bench.Op);
+        ShowPeripheralStatus(bench);
+    });
+    registry.Add(Cmd::ResetError, [](Bench& bench) { ResetUnit(bench, '0'); });
+    registry.Add(Cmd::FreePath, [](Bench& bench) { ResetUnit(bench, '1'); });
+    registry.Add(Cmd::InterfaceTest, [](Bench& bench) { RunInterfaceTest(bench); });
+}
