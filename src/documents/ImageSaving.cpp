@@ -1,0 +1,60 @@
+#include "documents/ImageSaving.h"
+
+#include <cstdio>
+
+#include "app/BenchState.h"
+
+namespace {
+
+const char* ExtensionFor(uint16_t format)
+{
+    switch (format) {
+    case 10: return "jpg";
+    case 11: return "bmp";
+    case 3:
+    case 25:
+    case 27:
+    case 28:
+    case 29: return "tif";
+    default: return nullptr;
+    }
+}
+
+} // namespace
+
+std::string DocumentImageName(const std::string& programFolder, uint16_t number, uint16_t format, bool front)
+{
+    const char* extension = ExtensionFor(format);
+    if (!extension)
+        return {};
+    char name[64];
+    std::snprintf(name, sizeof name, "%s%04u%s.%s", "Image_", static_cast<unsigned>(number), front ? "FF" : "BB",
+                  extension);
+    return programFolder + "Images/" + name;
+}
+
+void SaveDocumentImages(Bench& bench, uint16_t number, uint16_t format, const PackedBitmap* front,
+                        const PackedBitmap* back)
+{
+    if (!ExtensionFor(format))
+        return;
+    auto save = [&](const PackedBitmap* image, bool isFront) {
+        const std::string path = DocumentImageName(bench.State.ProgramFolder, number, format, isFront);
+        switch (format) {
+        case 10:
+            bench.Api.Varn_SaveJPEG(bench.Window, image, static_cast<int32_t>(bench.State.Settings.JpegQuality),
+                                    path.c_str());
+            break;
+        case 11:
+            bench.Api.Varn_SaveBMP(bench.Window, image, path.c_str());
+            break;
+        default:
+            bench.Api.Varn_SaveTIFF(bench.Window, image, path.c_str(), format, 0, 1);
+            break;
+        }
+    };
+    if (front)
+        save(front, true);
+    if (back)
+        save(back, false);
+}

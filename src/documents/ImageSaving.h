@@ -1,0 +1,16 @@
+// Saving a document's images as numbered files in "Images".
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct Bench;
+class PackedBitmap;
+
+// The file name of one side: "<ProgramFolder>Images/Image_<nnnn>FF.<ext>"
+// ("BB" for the back), or empty for a format code that saves nothing.
+std::string DocumentImageName(const std::string& programFolder, uint16_t number, uint16_t format, bool front);
+
+// Saves the front, then the back, of those present; replies are ignored.
+void SaveDocumentImages(Bench& bench, uint16_t number, uint16_t format, const PackedBitmap* front,
+                        const PackedBitmap* back);
