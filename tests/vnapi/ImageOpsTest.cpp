@@ -346,7 +346,8 @@ TEST(CutImage, MarkedPixelLandsWhereTheWindowPutsIt)
             int marks = 0;
             for (int32_t r = 0; r < 100; ++r)
                 for (int32_t x = 0; x < 200; ++x) {
-                    const bool marked = bits == 24 ? cut->Row(r)[3 * x + 2] == 200 : PixelIndex(cut->Row(r), x, bits) == 1;
+                    const bool marked =
+                        bits == 24 ? cut->Row(r)[3 * x + 2] == 200 : PixelIndex(cut->Row(r), x, bits) == 1;
                     if (marked) {
                         ++marks;
                         EXPECT_EQ(x, w.Column);
