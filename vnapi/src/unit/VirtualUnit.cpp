@@ -581,8 +581,10 @@ FeedOutcome VirtualUnit::Feed(const FeedRequest& request)
         return {reply::InvalidCommand}; // the unit holds a document already
     if (request.ScanCard && !(Set.Features[0] & feature::Card))
         return {reply::NotSupported};
-    if (request.PrintMode != 0 && (Set.Features[0] & feature::Inkjet) && Set.InkjetBoardSilent)
+    if (request.PrintMode != 0 && (Set.Features[0] & feature::Inkjet) && Set.InkjetBoardSilent) {
+        ErrorSense = sense::HardwareError;
         return {reply::HardwareError};
+    }
     if (Feeder.empty()) {
         if (request.WaitLetter == 'W')
             Work(WaitForDocumentTime);
