@@ -1,0 +1,217 @@
+// "VarnUnit.mem": what the unit keeps across power cycles.
+#include <fstream>
+#include <iterator>
+
+#include <gtest/gtest.h>
+
+#include "UnitTestHelpers.h"
+#include "unit/UnitMemory.h"
+#include "vnapi/VirtualUnit.h"
+
+namespace {
+
+using virtualunit::UnitMemory;
+
+UnitMemory SampleMemory()
+{
+    UnitMemory m;
+    m.Trimmer = 0xA7;
+    m.TimeSample = 0x1234;
+    m.ImageCalibration = 1777;
+    m.Configuration = {0x7B, 0x53, 0x40, 0x40};
+    m.ConfigurationWritten = true;
+    m.PhotosCalibrated = true;
+    m.FeederThreshold = 0x0199;
+    m.TriggerThreshold = 0x01A5;
+    m.History.DocumentsProcessed = 100001;
+    m.History.DocumentsPrinted = 2;
+    m.History.DocumentsStamped = 3;
+    m.History.DocumentsRetained = 4;
+    m.History.FeederJams = 5;
+    m.History.MicrReadErrors = 6;
+    m.History.E13bReadErrors = 7;
+    m.History.PowerOns = 8;
+    m.History.WorkTime = 0xFFFFFFF0u;
+    m.WorkMilliseconds = 299999;
+    for (size_t i = 0; i < m.Eeprom.size(); ++i)
+        m.Eeprom[i] = static_cast<uint8_t>(i * 7);
+    return m;
+}
+
+std::vector<uint8_t> ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST(UnitMemoryFile, RoundTripKeepsEveryField)
+{
+    const UnitMemory m = SampleMemory();
+    const std::vector<uint8_t> bytes = virtualunit::SerializeMemory(m);
+    EXPECT_EQ(bytes.size(), 64u + 1024u + 4u);
+    EXPECT_EQ(bytes[8], 0xA7) << "little-endian, field by field";
+    EXPECT_EQ(bytes[10], 0x34);
+    EXPECT_EQ(bytes[11], 0x12);
+    const auto back = virtualunit::ParseMemory(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->Trimmer, m.Trimmer);
+    EXPECT_EQ(back->TimeSample, m.TimeSample);
+    EXPECT_EQ(back->ImageCalibration, m.ImageCalibration);
+    EXPECT_EQ(back->Configuration, m.Configuration);
+    EXPECT_TRUE(back->ConfigurationWritten);
+    EXPECT_TRUE(back->PhotosCalibrated);
+    EXPECT_EQ(back->FeederThreshold, m.FeederThreshold);
+    EXPECT_EQ(back->TriggerThreshold, m.TriggerThreshold);
+    EXPECT_EQ(back->History.DocumentsProcessed, 100001u);
+    EXPECT_EQ(back->History.DocumentsPrinted, 2u);
+    EXPECT_EQ(back->History.DocumentsStamped, 3u);
+    EXPECT_EQ(back->History.DocumentsRetained, 4u);
+    EXPECT_EQ(back->History.FeederJams, 5u);
+    EXPECT_EQ(back->History.MicrReadErrors, 6u);
+    EXPECT_EQ(back->History.E13bReadErrors, 7u);
+    EXPECT_EQ(back->History.PowerOns, 8u);
+    EXPECT_EQ(back->History.WorkTime, 0xFFFFFFF0u);
+    EXPECT_EQ(back->WorkMilliseconds, 299999u);
+    EXPECT_EQ(back->Eeprom, m.Eeprom);
+}
+
+TEST(UnitMemoryFile, TruncatedDamagedOrForeignBytesAreRefused)
+{
+    const std::vector<uint8_t> bytes = virtualunit::SerializeMemory(SampleMemory());
+    for (size_t size = 0; size < bytes.size(); ++size)
+        EXPECT_FALSE(virtualunit::ParseMemory({bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size)}))
+            << "cut at " << size;
+    std::vector<uint8_t> longer = bytes;
+    longer.push_back(0);
+    EXPECT_FALSE(virtualunit::ParseMemory(longer));
+    std::vector<uint8_t> flipped = bytes;
+    flipped[500] ^= 0x10;
+    EXPECT_FALSE(virtualunit::ParseMemory(flipped)) << "checksum";
+    std::vector<uint8_t> version = bytes;
+    version[4] = 2;
+    EXPECT_FALSE(virtualunit::ParseMemory(version));
+    std::vector<uint8_t> hugeEeprom = bytes;
+    hugeEeprom[63] = 0xFF; // claims 65280 bytes of EEPROM
+    EXPECT_FALSE(virtualunit::ParseMemory(hugeEeprom));
+}
+
+TEST(UnitMemoryFile, WorkTimeCarriesIntoFiveMinuteUnits)
+{
+    UnitMemory m;
+    virtualunit::AddWorkTime(m, 299999);
+    EXPECT_EQ(m.History.WorkTime, 0u);
+    virtualunit::AddWorkTime(m, 1);
+    EXPECT_EQ(m.History.WorkTime, 1u);
+    EXPECT_EQ(m.WorkMilliseconds, 0u);
+    virtualunit::AddWorkTime(m, 900000 + 5);
+    EXPECT_EQ(m.History.WorkTime, 4u);
+    EXPECT_EQ(m.WorkMilliseconds, 5u);
+}
+
+TEST(UnitMemoryFile, SurvivesPowerCyclesOfTheUnit)
+{
+    TemporaryFolder folder;
+    {
+        std::ofstream ini(folder.Folder() + VirtualUnitSetupFileName);
+        ini << "[Unit]\nTimeScale = 0\n";
+    }
+    const std::string memoryPath = folder.Folder() + VirtualUnitMemoryFileName;
+    uint8_t freshTrimmer = 0;
+    {
+        auto pair = CreateVirtualUnitInFolder(folder.Folder());
+        freshTrimmer = pair.Control.State().Trimmer;
+        uint16_t h = 0;
+        ASSERT_EQ(pair.Api->VnConnect(nullptr, nullptr, 40, &h), 0);
+        ASSERT_EQ(pair.Api->Varn_SetTrimmerMICR(h, nullptr, 0, 201), 0);
+        // Written at once, not only at the close.
+        auto kept = virtualunit::ReadMemoryFile(memoryPath);
+        ASSERT_TRUE(kept);
+        EXPECT_EQ(kept->Trimmer, 201);
+        uint8_t bytes[3] = {9, 8, 7};
+        ASSERT_EQ(pair.Api->VnEEPROMCommand(h, nullptr, 1, 100, 3, bytes), 0);
+        const uint8_t block[4] = {0x40, 0x43, 0x40, 0x40};
+        ASSERT_EQ(pair.Api->Varn_SetConfiguration(h, nullptr, block), 0);
+        uint16_t value = 1600;
+        ASSERT_EQ(pair.Api->Varn_ImageCalibration(h, nullptr, 1, &value), 0);
+        ASSERT_EQ(pair.Api->Varn_SetTimeSampleMICR(h, nullptr, 0, 444), 0);
+        ASSERT_EQ(pair.Api->VnDisconnect(h, nullptr), 0);
+    }
+    EXPECT_NE(freshTrimmer, 201);
+    auto pair = CreateVirtualUnitInFolder(folder.Folder());
+    const VirtualUnitState s = pair.Control.State();
+    EXPECT_EQ(s.Trimmer, 201);
+    EXPECT_EQ(s.TimeSample, 444);
+    EXPECT_EQ(s.ImageCalibration, 1600);
+    EXPECT_EQ(s.Configuration, (std::array<uint8_t, 4>{0x40, 0x43, 0x40, 0x40}));
+    EXPECT_EQ(s.History.PowerOns, 2u);
+    EXPECT_TRUE(s.JustOn);
+    uint16_t h = 0;
+    ASSERT_EQ(pair.Api->VnConnect(nullptr, nullptr, 40, &h), 0);
+    uint8_t bytes[3] = {};
+    ASSERT_EQ(pair.Api->VnEEPROMCommand(h, nullptr, 0, 100, 3, bytes), 0);
+    EXPECT_EQ(bytes[0], 9);
+    EXPECT_EQ(bytes[2], 7);
+}
+
+TEST(UnitMemoryFile, OptionBytesOfTheSetupApplyUntilAConfigurationIsWritten)
+{
+    TemporaryFolder folder;
+    auto writeIni = [&](const char* features) {
+        std::ofstream ini(folder.Folder() + VirtualUnitSetupFileName);
+        ini << "[Unit]\nTimeScale = 0\nFeatures = " << features << "\n";
+    };
+    writeIni("0x01 0x03");
+    EXPECT_EQ(CreateVirtualUnitInFolder(folder.Folder()).Control.State().Configuration[0], 0x01);
+    writeIni("0x09 0x03");
+    EXPECT_EQ(CreateVirtualUnitInFolder(folder.Folder()).Control.State().Configuration[0], 0x09)
+        << "the set-up changed, nothing was written: the new bytes count";
+    {
+        auto pair = CreateVirtualUnitInFolder(folder.Folder());
+        uint16_t h = 0;
+        ASSERT_EQ(pair.Api->Varn_Open(nullptr, nullptr, 40, &h), 0);
+        const uint8_t block[4] = {0x41, 0x43, 0x40, 0x40};
+        ASSERT_EQ(pair.Api->Varn_SetConfiguration(h, nullptr, block), 0);
+    }
+    writeIni("0x2B 0x13");
+    EXPECT_EQ(CreateVirtualUnitInFolder(folder.Folder()).Control.State().Configuration[0], 0x41)
+        << "what the bench wrote stays";
+}
+
+TEST(UnitMemoryFile, DamagedFileGivesAFreshUnit)
+{
+    TemporaryFolder folder;
+    const std::string memoryPath = folder.Folder() + VirtualUnitMemoryFileName;
+    {
+        auto pair = CreateVirtualUnitInFolder(folder.Folder());
+    }
+    { CreateVirtualUnitInFolder(folder.Folder()); }
+    auto bytes = ReadAll(memoryPath);
+    ASSERT_EQ(bytes.size(), 1092u);
+    EXPECT_EQ(virtualunit::ParseMemory(bytes)->History.PowerOns, 2u);
+    bytes.resize(bytes.size() / 2);
+    {
+        std::ofstream out(memoryPath, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    auto pair = CreateVirtualUnitInFolder(folder.Folder());
+    EXPECT_EQ(pair.Control.State().History.PowerOns, 1u);
+    EXPECT_EQ(ReadAll(memoryPath).size(), 1092u) << "rewritten whole";
+}
+
+TEST(UnitMemoryFile, TestUnitsKeepMemoryWhereTheSetupSays)
+{
+    TemporaryFolder folder;
+    VirtualUnitSetup setup = TestUnitSetup();
+    setup.MemoryFile = folder.Folder() + "elsewhere.mem";
+    {
+        auto pair = CreateVirtualUnit(setup);
+        uint16_t h = 0;
+        ASSERT_EQ(pair.Api->Varn_Open(nullptr, nullptr, 40, &h), 0);
+        ASSERT_EQ(pair.Api->Varn_SetTrimmerMICR(h, nullptr, 0, 5), 0);
+    }
+    const auto kept = virtualunit::ReadMemoryFile(setup.MemoryFile);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->Trimmer, 5);
+}
+
+} // namespace

@@ -1,0 +1,181 @@
+#include "unit/UnitMemory.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include <unistd.h>
+
+#include "unit/UnitRandom.h"
+#include "vnapi/ByteOrder.h"
+
+namespace virtualunit {
+
+namespace {
+
+constexpr uint8_t Magic[4] = {'V', 'U', 'M', 'F'};
+constexpr uint16_t FormatVersion = 1;
+constexpr size_t FixedPart = 64; // every field before the EEPROM contents
+constexpr size_t ChecksumSize = 4;
+
+constexpr uint8_t FlagConfigurationWritten = 1;
+constexpr uint8_t FlagPhotosCalibrated = 2;
+
+constexpr uint64_t WorkUnitMilliseconds = 300'000;
+
+uint32_t Checksum(const uint8_t* data, size_t size)
+{
+    uint32_t hash = 2166136261u; // FNV-1a
+    for (size_t i = 0; i < size; ++i) {
+        hash ^= data[i];
+        hash *= 16777619u;
+    }
+    return hash;
+}
+
+std::array<uint32_t*, 9> Counters(HistoryRecord& h)
+{
+    return {&h.DocumentsProcessed, &h.DocumentsPrinted, &h.DocumentsStamped, &h.DocumentsRetained, &h.FeederJams,
+            &h.MicrReadErrors,     &h.E13bReadErrors,   &h.PowerOns,         &h.WorkTime};
+}
+
+} // namespace
+
+UnitMemory FreshMemory(const UnitPhysics& physics, const std::array<uint8_t, 4>& features, uint32_t seed)
+{
+    UnitRandom random(MixSeed(seed, 0, 11));
+    UnitMemory memory;
+    // Off by enough to fail a check, little enough for a calibration to
+    // correct in a pass or two: gain about 10 % low, time sample about 5 %
+    // high, image scale about 3 % off.
+    memory.Trimmer = static_cast<uint8_t>(physics.RightTrimmer - random.Between(15, 21));
+    memory.TimeSample = static_cast<uint16_t>(physics.RightTimeSample + physics.RightTimeSample / 20 +
+                                              random.Between(0, 4));
+    memory.ImageCalibration = static_cast<uint16_t>(physics.RightImageCalibration - random.Between(45, 60));
+    memory.Configuration = features;
+
+    // The factory's EEPROM: a small identification block, a parameter table,
+    // the rest erased.
+    memory.Eeprom.fill(0xFF);
+    uint8_t* e = memory.Eeprom.data();
+    e[0] = 'V';
+    e[1] = 'A';
+    e[2] = 'R';
+    e[3] = 'N';
+    le::WriteU16(e + 4, physics.Generation);
+    le::WriteU32(e + 6, 100000u + static_cast<uint32_t>(MixSeed(seed, 0, 3) % 900000u));
+    le::WriteU16(e + 10, 2024);
+    e[12] = static_cast<uint8_t>(random.Between(1, 12));
+    e[13] = static_cast<uint8_t>(random.Between(1, 28));
+    e[14] = 0;
+    e[15] = 0;
+    for (size_t i = 16; i < 64; ++i)
+        e[i] = static_cast<uint8_t>(random.Below(256));
+    return memory;
+}
+
+std::vector<uint8_t> SerializeMemory(const UnitMemory& memory)
+{
+    std::vector<uint8_t> bytes(FixedPart + EepromSize + ChecksumSize, 0);
+    uint8_t* p = bytes.data();
+    std::copy(std::begin(Magic), std::end(Magic), p);
+    le::WriteU16(p + 4, FormatVersion);
+    le::WriteU16(p + 6, static_cast<uint16_t>(FixedPart));
+    p[8] = memory.Trimmer;
+    p[9] = static_cast<uint8_t>((memory.ConfigurationWritten ? FlagConfigurationWritten : 0) |
+                                (memory.PhotosCalibrated ? FlagPhotosCalibrated : 0));
+    le::WriteU16(p + 10, memory.TimeSample);
+    le::WriteU16(p + 12, memory.ImageCalibration);
+    std::copy(memory.Configuration.begin(), memory.Configuration.end(), p + 14);
+    le::WriteU16(p + 18, memory.FeederThreshold);
+    le::WriteU16(p + 20, memory.TriggerThreshold);
+    HistoryRecord history = memory.History;
+    size_t offset = 22;
+    for (uint32_t* counter : Counters(history)) {
+        le::WriteU32(p + offset, *counter);
+        offset += 4;
+    }
+    le::WriteU32(p + 58, memory.WorkMilliseconds);
+    le::WriteU16(p + 62, static_cast<uint16_t>(EepromSize));
+    std::copy(memory.Eeprom.begin(), memory.Eeprom.end(), p + FixedPart);
+    const size_t checked = FixedPart + EepromSize;
+    le::WriteU32(p + checked, Checksum(p, checked));
+    return bytes;
+}
+
+std::optional<UnitMemory> ParseMemory(const std::vector<uint8_t>& bytes)
+{
+    if (bytes.size() < FixedPart + ChecksumSize)
+        return std::nullopt;
+    const uint8_t* p = bytes.data();
+    if (!std::equal(std::begin(Magic), std::end(Magic), p) || le::ReadU16(p + 4) != FormatVersion ||
+        le::ReadU16(p + 6) != FixedPart)
+        return std::nullopt;
+    const size_t eepromSize = le::ReadU16(p + 62);
+    if (eepromSize > EepromSize || bytes.size() != FixedPart + eepromSize + ChecksumSize)
+        return std::nullopt;
+    const size_t checked = FixedPart + eepromSize;
+    if (le::ReadU32(p + checked) != Checksum(p, checked))
+        return std::nullopt;
+
+    UnitMemory memory;
+    memory.Trimmer = p[8];
+    memory.ConfigurationWritten = (p[9] & FlagConfigurationWritten) != 0;
+    memory.PhotosCalibrated = (p[9] & FlagPhotosCalibrated) != 0;
+    memory.TimeSample = le::ReadU16(p + 10);
+    memory.ImageCalibration = le::ReadU16(p + 12);
+    std::copy(p + 14, p + 18, memory.Configuration.begin());
+    memory.FeederThreshold = le::ReadU16(p + 18);
+    memory.TriggerThreshold = le::ReadU16(p + 20);
+    size_t offset = 22;
+    for (uint32_t* counter : Counters(memory.History)) {
+        *counter = le::ReadU32(p + offset);
+        offset += 4;
+    }
+    memory.WorkMilliseconds = le::ReadU32(p + 58);
+    // A smaller EEPROM image (an older unit) leaves the rest erased.
+    memory.Eeprom.fill(0xFF);
+    std::copy(p + FixedPart, p + FixedPart + eepromSize, memory.Eeprom.begin());
+    return memory;
+}
+
+std::optional<UnitMemory> ReadMemoryFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    // Anything far larger than a memory image is not one.
+    constexpr size_t Limit = FixedPart + EepromSize + ChecksumSize + 1;
+    std::vector<uint8_t> bytes;
+    bytes.reserve(Limit);
+    char c;
+    while (bytes.size() < Limit && in.get(c))
+        bytes.push_back(static_cast<uint8_t>(c));
+    return ParseMemory(bytes);
+}
+
+bool WriteMemoryFile(const std::string& path, const UnitMemory& memory)
+{
+    const std::vector<uint8_t> bytes = SerializeMemory(memory);
+    // Another process (the interface test program) may write the same file.
+    const std::string temporary = path + ".new" + std::to_string(getpid());
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out)
+            return false;
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        if (!out)
+            return false;
+    }
+    return std::rename(temporary.c_str(), path.c_str()) == 0;
+}
+
+void AddWorkTime(UnitMemory& memory, uint64_t milliseconds)
+{
+    const uint64_t total = memory.WorkMilliseconds + milliseconds;
+    memory.History.WorkTime += static_cast<uint32_t>(total / WorkUnitMilliseconds);
+    memory.WorkMilliseconds = static_cast<uint32_t>(total % WorkUnitMilliseconds);
+}
+
+} // namespace virtualunit

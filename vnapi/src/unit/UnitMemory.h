@@ -1,0 +1,50 @@
+// What a unit keeps across power cycles, and its file "VarnUnit.mem".
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "unit/UnitPhysics.h"
+#include "vnapi/VnApi.h"
+
+namespace virtualunit {
+
+constexpr size_t EepromSize = 1024;
+
+struct UnitMemory {
+    uint8_t Trimmer = 0;
+    uint16_t TimeSample = 0;
+    uint16_t ImageCalibration = 0;
+    // Identify answers with this block. Until the bench writes one, it follows
+    // the set-up's option bytes.
+    std::array<uint8_t, 4> Configuration{};
+    bool ConfigurationWritten = false;
+    bool PhotosCalibrated = false;
+    uint16_t FeederThreshold = 0x0180;
+    uint16_t TriggerThreshold = 0x0180;
+    HistoryRecord History;
+    uint32_t WorkMilliseconds = 0; // below 300 s, not yet in History.WorkTime
+    std::array<uint8_t, EepromSize> Eeprom{};
+};
+
+// A unit as it leaves the factory: its adjustments deliberately a little off,
+// so that every calibration has work to do; counters at zero.
+UnitMemory FreshMemory(const UnitPhysics& physics, const std::array<uint8_t, 4>& features, uint32_t seed);
+
+// Field by field, little-endian, with a length and a checksum.
+std::vector<uint8_t> SerializeMemory(const UnitMemory& memory);
+// Empty when the bytes are not a whole, intact memory image.
+std::optional<UnitMemory> ParseMemory(const std::vector<uint8_t>& bytes);
+
+std::optional<UnitMemory> ReadMemoryFile(const std::string& path);
+// Writes beside the file and renames, so a reader never sees half a file.
+bool WriteMemoryFile(const std::string& path, const UnitMemory& memory);
+
+// Adds simulated working time, carrying whole 300-second units into the
+// history counter.
+void AddWorkTime(UnitMemory& memory, uint64_t milliseconds);
+
+} // namespace virtualunit

@@ -1,0 +1,708 @@
+#include "unit/VirtualUnit.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "unit/ChequeGenerator.h"
+#include "unit/UnitSetupFile.h"
+#include "unit/UnitRandom.h"
+#include "vnapi/ByteOrder.h"
+
+namespace virtualunit {
+
+namespace {
+
+constexpr std::string_view OperationNames[] = {
+    "Varn_Open",           "VnConnect",          "VnDisconnect",           "Vn_SetIPAddress",
+    "VnSetNetworkNodeName", "Varn_Identify",     "Varn_PeripheralStatus",  "Varn_Reset",
+    "Varn_DocHandle",      "Varn_ReadCodeline",  "Varn_ReadImage",         "Varn_LoadString",
+    "Varn_LoadStringWithCounter", "Varn_LoadDigitalString", "Varn_AutoDocHandle", "Varn_GetDocData",
+    "Varn_SetAutoDocOptions", "Varn_ReadBadge",  "Varn_CodelineReadFromBitmap", "Varn_ReadBarcodeFromBitmap",
+    "Varn_ReadPdf417FromBitmap", "Varn_ViewOCRRectangle", "Varn_ConvertImageToBW", "Varn_ImageBrightness",
+    "Varn_ImageContrast",  "Varn_CutImage",      "Varn_FreeImage",         "Varn_LoadImageFile",
+    "Varn_SaveJPEG",       "Varn_SaveBMP",       "Varn_SaveTIFF",          "Varn_ReadE13BSignal",
+    "Varn_SetTrimmerMICR", "Varn_ReadTrimmerMICR", "Varn_ReadTimeSampleMICR", "Varn_SetTimeSampleMICR",
+    "Varn_ScannerCalibration", "Varn_PhotosCalibration", "Varn_SetConfiguration", "Varn_ReadCodelineMicrOcr",
+    "Varn_ReadCMC7Signal", "Varn_ImageCalibration", "Varn_DumpPeripheralMemory", "Varn_HistoryCommand",
+    "VnReadPhotosValue",   "VnEEPROMCommand",    "VnBeep",                 "VnLED",
+    "VnTestCinghia",
+};
+
+// Simulated durations, in milliseconds.
+constexpr uint32_t FeedTime = 700;
+constexpr uint32_t WaitForDocumentTime = 3000;
+constexpr uint32_t ResetTime = 400;
+constexpr uint32_t ScannerCalibrationTime = 4000;
+constexpr uint32_t PhotosCalibrationTime = 2500;
+
+// Photo sensor readings (10-bit converter): paper reflects, the empty
+// channel does not.
+constexpr uint16_t PhotoCovered = 0x0310;
+constexpr uint16_t PhotoClear = 0x0042;
+
+uint32_t SerialNumber(uint32_t seed) { return 100000u + static_cast<uint32_t>(MixSeed(seed, 0, 3) % 900000u); }
+
+void PutText(uint8_t* p, size_t capacity, const std::string& text)
+{
+    const size_t n = std::min(text.size(), capacity - 1);
+    std::memcpy(p, text.data(), n);
+}
+
+} // namespace
+
+UnitIdentity IdentityFor(const VirtualUnitSetup& setup)
+{
+    UnitIdentity id;
+    const uint32_t serial = SerialNumber(setup.Seed);
+    const bool inkjet = (setup.Features[0] & feature::Inkjet) != 0;
+    if (setup.Generation == 39) {
+        id.Model = "Varn S1";
+        id.Firmware = "1.07";
+        id.ReleaseDate = "2018/11/05";
+        id.InternalNumber = "S1" + std::to_string(serial);
+        // The first boards did not report their release.
+        id.BoardRelease = 0;
+        id.FpgaRelease = 0;
+    } else {
+        id.Model = "Varn SD";
+        id.Firmware = "2.14";
+        id.ReleaseDate = "2024/03/18";
+        id.InternalNumber = "SD" + std::to_string(serial);
+        id.BoardRelease = 0x23;
+        id.FpgaRelease = 'D';
+        id.PrinterFirmware = inkjet ? "IJ 3.02" : "";
+    }
+    if (setup.Model)
+        id.Model = *setup.Model;
+    if (setup.Firmware)
+        id.Firmware = *setup.Firmware;
+    if (setup.ReleaseDate)
+        id.ReleaseDate = *setup.ReleaseDate;
+    if (setup.InternalNumber)
+        id.InternalNumber = *setup.InternalNumber;
+    if (setup.PrinterFirmware)
+        id.PrinterFirmware = *setup.PrinterFirmware;
+    if (setup.BoardRelease)
+        id.BoardRelease = *setup.BoardRelease;
+    if (setup.FpgaRelease)
+        id.FpgaRelease = *setup.FpgaRelease;
+    return id;
+}
+
+bool IsOperationName(std::string_view name)
+{
+    return std::find(std::begin(OperationNames), std::end(OperationNames), name) != std::end(OperationNames);
+}
+
+std::optional<uint8_t> SenseKeyForReply(int32_t r)
+{
+    switch (r) {
+    case reply::FeederEmpty:
+        return sense::FeederEmpty;
+    case reply::Jammed:
+        return sense::PaperJam;
+    case -2:
+    case reply::HardwareError:
+        return sense::HardwareError;
+    case -8:
+        return sense::Busy;
+    case reply::InvalidCommand:
+        return sense::IllegalCommand;
+    case -11:
+    case -13:
+        return sense::Aborted;
+    case reply::CalibrationFailed:
+        return sense::CalibrationAborted;
+    default:
+        if (r <= -348 && r >= -363)
+            return sense::CalibrationAborted;
+        return std::nullopt;
+    }
+}
+
+// ---- Power ---------------------------------------------------------------
+
+VirtualUnit::VirtualUnit(const VirtualUnitSetup& setup, std::string memoryPath)
+    : Set(setup), Phys(PhysicsFor(setup.Generation, setup.Seed)), Ident(IdentityFor(setup)),
+      MemoryPath(std::move(memoryPath))
+{
+    std::optional<UnitMemory> kept;
+    if (!MemoryPath.empty())
+        kept = ReadMemoryFile(MemoryPath);
+    Memory = kept ? *kept : FreshMemory(Phys, setup.Features, setup.Seed);
+    // Until the bench writes a configuration, the unit reports what it carries.
+    if (!Memory.ConfigurationWritten)
+        Memory.Configuration = setup.Features;
+
+    LoadDocuments(setup.Feeder);
+    LoadCheques(setup.GeneratedCheques);
+    for (const OperationFault& fault : setup.OperationFaults)
+        ArmOperationFault(fault.Operation, fault.Reply);
+    for (const DocumentFault& fault : setup.DocumentFaults)
+        ArmDocumentFault(fault.Ordinal, fault.Kind, fault.Reply);
+    Badge = setup.Badge;
+    PowerOn();
+}
+
+VirtualUnit::~VirtualUnit() { Persist(); }
+
+void VirtualUnit::PowerOn()
+{
+    JustOn = true;
+    ErrorSense.reset();
+    DoubleLeafWarning = false;
+    Jammed = Path == PathState::Stuck;
+    ++Memory.History.PowerOns;
+    Persist();
+}
+
+void VirtualUnit::PowerCycle()
+{
+    Connected = false;
+    Handle = 0;
+    PowerOn();
+}
+
+void VirtualUnit::Work(uint32_t milliseconds)
+{
+    AddWorkTime(Memory, milliseconds);
+    if (Set.TimeScale > 0.0) {
+        const auto scaled = std::chrono::duration<double, std::milli>(milliseconds * Set.TimeScale);
+        std::this_thread::sleep_for(scaled);
+    }
+}
+
+void VirtualUnit::Persist()
+{
+    if (!MemoryPath.empty())
+        WriteMemoryFile(MemoryPath, Memory);
+}
+
+// ---- Faults --------------------------------------------------------------
+
+bool VirtualUnit::ArmOperationFault(const std::string& operation, int32_t r)
+{
+    if (r == reply::Ok || !IsOperationName(operation))
+        return false;
+    OperationFaults.push_back({operation, r});
+    return true;
+}
+
+void VirtualUnit::ArmDocumentFault(uint32_t ordinal, DocumentFaultKind kind, int32_t r)
+{
+    if (ordinal == 0)
+        return;
+    DocumentFaults.push_back({DocumentsFed + ordinal, kind, r});
+}
+
+std::optional<int32_t> VirtualUnit::TakeOperationFault(std::string_view operation)
+{
+    auto it = std::find_if(OperationFaults.begin(), OperationFaults.end(),
+                           [&](const OperationFault& f) { return f.Operation == operation; });
+    if (it == OperationFaults.end())
+        return std::nullopt;
+    const int32_t r = it->Reply;
+    OperationFaults.erase(it);
+    ApplyReplyEffect(operation, r);
+    return r;
+}
+
+void VirtualUnit::ApplyReplyEffect(std::string_view operation, int32_t r)
+{
+    if (r == reply::Disconnected) {
+        Connected = false;
+        return;
+    }
+    if (r == reply::Jammed) {
+        // A feed that jams takes the front document with it.
+        if (operation == "Varn_DocHandle" || operation == "Varn_AutoDocHandle")
+            JamFrontDocument(sense::PaperJam);
+        else {
+            Jammed = true;
+            JamSense = sense::PaperJam;
+        }
+        return;
+    }
+    if (auto key = SenseKeyForReply(r))
+        ErrorSense = *key;
+}
+
+std::optional<VirtualUnit::ArmedDocumentFault> VirtualUnit::TakeDocumentFault(uint32_t feedNumber)
+{
+    auto it = std::find_if(DocumentFaults.begin(), DocumentFaults.end(),
+                           [&](const ArmedDocumentFault& f) { return f.FeedNumber == feedNumber; });
+    if (it == DocumentFaults.end())
+        return std::nullopt;
+    ArmedDocumentFault fault = *it;
+    DocumentFaults.erase(it);
+    return fault;
+}
+
+// ---- Connection ----------------------------------------------------------
+
+int32_t VirtualUnit::Open(uint16_t connectionType, uint16_t* handle)
+{
+    if (!handle)
+        return reply::InvalidCommand;
+    if (connectionType == VnConnectionNetworkBox)
+        return reply::BoxNotFound; // no network box answers yet
+    if (connectionType != VnConnectionUsb)
+        return reply::ConnectionFailed;
+    if (Connected) {
+        *handle = Handle;
+        return reply::AlreadyConnected;
+    }
+    Connected = true;
+    Handle = NextHandle;
+    NextHandle = static_cast<uint16_t>(NextHandle + 1);
+    if (NextHandle == 0)
+        NextHandle = 1;
+    *handle = Handle;
+    return reply::Ok;
+}
+
+int32_t VirtualUnit::Close(uint16_t handle)
+{
+    if (!IsOpen(handle))
+        return reply::PeripheralNotFound;
+    Connected = false;
+    Handle = 0;
+    Persist();
+    return reply::Ok;
+}
+
+int32_t VirtualUnit::SetAddress(uint16_t connectionType, const char* text, uint16_t port, bool byNodeName)
+{
+    if (connectionType != VnConnectionUsb && connectionType != VnConnectionNetworkBox)
+        return reply::InvalidCommand;
+    AddressType = connectionType;
+    (byNodeName ? NodeName : IpAddress) = text ? text : "";
+    Port = port;
+    return reply::Ok;
+}
+
+// ---- Status --------------------------------------------------------------
+
+uint8_t VirtualUnit::SenseKey() const
+{
+    if (Jammed)
+        return JamSense;
+    if (ErrorSense)
+        return *ErrorSense;
+    if (DoubleLeafWarning)
+        return sense::OkDoubleLeafingOccurred;
+    if (Feeder.empty())
+        return sense::FeederEmpty;
+    return sense::Ok;
+}
+
+std::array<uint8_t, 2> VirtualUnit::SensorBytes() const
+{
+    uint8_t first = 0;
+    if (!Feeder.empty())
+        first |= sensor::DocumentInFeeder;
+    // A stuck document sits at the path entrance, over the trigger photo.
+    if (Path == PathState::Stuck)
+        first |= sensor::TriggerCovered;
+    if (Set.InkjetBoardSilent && (Set.Features[0] & feature::Inkjet))
+        first |= sensor::InkjetSilent;
+    if (Path != PathState::Empty)
+        first |= sensor::DocumentRetained;
+    if (JustOn)
+        first |= sensor::JustOn;
+    return {first, 0};
+}
+
+int32_t VirtualUnit::Reset(char resetType)
+{
+    if (resetType != '0' && resetType != '1')
+        return reply::InvalidCommand;
+    Work(ResetTime);
+    JustOn = false;
+    Jammed = false;
+    ErrorSense.reset();
+    DoubleLeafWarning = false;
+    if (resetType == '1' && Path != PathState::Empty) {
+        // The belts run until the path is clear; the document drops out.
+        Path = PathState::Empty;
+        PathDocument.reset();
+    }
+    LastReset = resetType;
+    ++Resets;
+    return reply::Ok;
+}
+
+// ---- Kept values ---------------------------------------------------------
+
+void VirtualUnit::SetConfiguration(const uint8_t* block)
+{
+    std::copy(block, block + 4, Memory.Configuration.begin());
+    Memory.ConfigurationWritten = true;
+    Persist();
+}
+
+void VirtualUnit::SetTrimmer(uint8_t value)
+{
+    Memory.Trimmer = value;
+    Persist();
+}
+
+int32_t VirtualUnit::SetTimeSample(uint16_t value)
+{
+    if (value == 0)
+        return reply::InvalidCommand;
+    Memory.TimeSample = value;
+    Persist();
+    return reply::Ok;
+}
+
+int32_t VirtualUnit::SetImageCalibration(uint16_t value)
+{
+    if (value < ImageCalibrationLowest || value > ImageCalibrationHighest)
+        return reply::InvalidCommand;
+    Memory.ImageCalibration = value;
+    Persist();
+    return reply::Ok;
+}
+
+int32_t VirtualUnit::History(uint16_t command, HistoryRecord* record)
+{
+    if (command == 1) {
+        if (!record)
+            return reply::InvalidCommand;
+        if (record->Size < 40)
+            return reply::BufferTooSmall;
+        *record = Memory.History;
+        record->Size = 40;
+        return reply::Ok;
+    }
+    if (command == 2) {
+        Memory.History = HistoryRecord{};
+        Memory.WorkMilliseconds = 0;
+        Persist();
+        return reply::Ok;
+    }
+    return reply::InvalidCommand;
+}
+
+int32_t VirtualUnit::Eeprom(uint16_t command, uint16_t offset, int16_t count, uint8_t* buffer)
+{
+    if (command != 0 && command != 1)
+        return reply::InvalidCommand;
+    if (count < 0 || static_cast<size_t>(offset) + static_cast<size_t>(count) > EepromSize)
+        return reply::InvalidCommand;
+    if (count == 0)
+        return reply::Ok;
+    if (!buffer)
+        return reply::InvalidCommand;
+    uint8_t* cells = Memory.Eeprom.data() + offset;
+    if (command == 0) {
+        std::copy(cells, cells + count, buffer);
+    } else {
+        std::copy(buffer, buffer + count, cells);
+        Persist();
+    }
+    return reply::Ok;
+}
+
+void VirtualUnit::Beep(uint16_t count, uint16_t timeOn, uint16_t timeOff)
+{
+    LastBeep = {count, timeOn, timeOff, LastBeep.Calls + 1};
+    Work(static_cast<uint32_t>(count) * (timeOn + timeOff));
+}
+
+int32_t VirtualUnit::Led(uint16_t color, uint16_t timeOn, uint16_t timeOff)
+{
+    if (color > 2) // green, red, amber
+        return reply::InvalidCommand;
+    LastLed = {color, timeOn, timeOff, LastLed.Calls + 1};
+    Work(static_cast<uint32_t>(timeOn) + timeOff);
+    return reply::Ok;
+}
+
+std::vector<uint8_t> VirtualUnit::MemoryImage() const
+{
+    std::vector<uint8_t> image(MemoryDumpSize, 0);
+    uint8_t* p = image.data();
+
+    // Boot block.
+    std::memcpy(p, "VARN-MEM", 8);
+    le::WriteU16(p + 8, Phys.Generation);
+    le::WriteU32(p + 10, SerialNumber(Set.Seed));
+    le::WriteU16(p + 14, 0x0102);
+    PutText(p + 0x10, 32, Ident.Model);
+    PutText(p + 0x30, 16, Ident.Firmware);
+    PutText(p + 0x40, 16, Ident.ReleaseDate);
+    PutText(p + 0x50, 32, Ident.InternalNumber);
+    PutText(p + 0x70, 16, Ident.PrinterFirmware);
+
+    // Parameters.
+    std::copy(Memory.Configuration.begin(), Memory.Configuration.end(), p + 0x80);
+    p[0x84] = Memory.Trimmer;
+    p[0x85] = static_cast<uint8_t>((Memory.ConfigurationWritten ? 1 : 0) | (Memory.PhotosCalibrated ? 2 : 0));
+    le::WriteU16(p + 0x86, Memory.TimeSample);
+    le::WriteU16(p + 0x88, Memory.ImageCalibration);
+    p[0x8A] = Ident.BoardRelease;
+    p[0x8B] = Ident.FpgaRelease;
+    le::WriteU16(p + 0x8C, Memory.FeederThreshold);
+    le::WriteU16(p + 0x8E, Memory.TriggerThreshold);
+
+    // Counters.
+    const HistoryRecord& h = Memory.History;
+    const uint32_t counters[] = {h.DocumentsProcessed, h.DocumentsPrinted, h.DocumentsStamped,
+                                 h.DocumentsRetained,  h.FeederJams,       h.MicrReadErrors,
+                                 h.E13bReadErrors,     h.PowerOns,         h.WorkTime};
+    for (size_t i = 0; i < std::size(counters); ++i)
+        le::WriteU32(p + 0xA0 + 4 * i, counters[i]);
+
+    // Live status.
+    p[0xD0] = SenseKey();
+    const auto sensors = SensorBytes();
+    p[0xD1] = sensors[0];
+    p[0xD2] = sensors[1];
+    le::WriteU16(p + 0xD4, static_cast<uint16_t>(std::min<size_t>(Feeder.size(), 0xFFFF)));
+    le::WriteU32(p + 0xD8, DocumentsFed);
+
+    // EEPROM mirror, then cleared work buffers.
+    std::copy(Memory.Eeprom.begin(), Memory.Eeprom.end(), p + 0x100);
+
+    // Firmware from 0x1000: code-like bytes, each 4 KB page ending erased.
+    UnitRandom random(MixSeed(Set.Seed, Phys.Generation, 13));
+    for (size_t page = 0x1000; page < MemoryDumpSize; page += 0x1000) {
+        const size_t used = 0x0C00 + 4 * random.Below(0x0100);
+        for (size_t i = 0; i < 0x1000; ++i) {
+            uint8_t byte = 0xFF;
+            if (i < used) {
+                const uint64_t v = random.Next();
+                // Opcode-heavy: many small values and a few recurring ones.
+                byte = (v & 3) == 0 ? static_cast<uint8_t>(0x20 + ((v >> 8) & 0x0F))
+                                    : static_cast<uint8_t>(v >> 16);
+            }
+            p[page + i] = byte;
+        }
+    }
+    return image;
+}
+
+std::array<uint8_t, 8> VirtualUnit::PhotoValues()
+{
+    UnitRandom random(MixSeed(Set.Seed, PhotoReads++, 5));
+    const auto reading = [&](bool covered) {
+        return static_cast<uint16_t>((covered ? PhotoCovered : PhotoClear) + random.Below(24));
+    };
+    std::array<uint8_t, 8> values{};
+    le::WriteU16(values.data(), reading(!Feeder.empty()));
+    le::WriteU16(values.data() + 2, reading(Path == PathState::Stuck));
+    le::WriteU16(values.data() + 4, Memory.FeederThreshold);
+    le::WriteU16(values.data() + 6, Memory.TriggerThreshold);
+    return values;
+}
+
+int32_t VirtualUnit::ScannerCalibration(uint16_t side)
+{
+    if (side > 1)
+        return reply::InvalidCommand;
+    const uint8_t needed = side == 1 ? feature::ScannerFront : feature::ScannerBack;
+    if (!(Set.Features[1] & needed))
+        return reply::NotSupported;
+    Work(ScannerCalibrationTime);
+    ++ScannerCalibrations;
+    return reply::Ok;
+}
+
+int32_t VirtualUnit::PhotosCalibration()
+{
+    // The sensors are calibrated on an empty path.
+    if (Path != PathState::Empty) {
+        ErrorSense = sense::CalibrationAborted;
+        return reply::CalibrationFailed;
+    }
+    Work(PhotosCalibrationTime);
+    UnitRandom random(MixSeed(Set.Seed, PhotosCalibrations, 17));
+    Memory.PhotosCalibrated = true;
+    Memory.FeederThreshold = static_cast<uint16_t>((PhotoCovered + PhotoClear) / 2 + random.Between(-8, 8));
+    Memory.TriggerThreshold = static_cast<uint16_t>((PhotoCovered + PhotoClear) / 2 + random.Between(-8, 8));
+    ++PhotosCalibrations;
+    Persist();
+    return reply::Ok;
+}
+
+// ---- Document path -------------------------------------------------------
+
+void VirtualUnit::JamFrontDocument(uint8_t senseKey)
+{
+    Jammed = true;
+    JamSense = senseKey;
+    ++Memory.History.FeederJams;
+    if (!Feeder.empty()) {
+        Path = PathState::Stuck;
+        PathDocument = Feeder.front();
+        Feeder.pop_front();
+        ++DocumentsFed;
+    }
+    Persist();
+}
+
+FeedOutcome VirtualUnit::HandleDocument(const FeedRequest& request)
+{
+    if (request.Destination != 0 && request.Destination != 1 && request.Destination != 5)
+        return {reply::InvalidCommand};
+    if (Jammed || Path == PathState::Stuck) {
+        // Whatever is stuck in the path stops every movement.
+        Jammed = true;
+        return {reply::Jammed};
+    }
+    return request.Release ? Release(request) : Feed(request);
+}
+
+FeedOutcome VirtualUnit::Release(const FeedRequest& request)
+{
+    if (Path != PathState::Held || request.Destination == 0)
+        return {reply::InvalidCommand};
+    Work(FeedTime);
+    if (request.FrontStamp && (Set.Features[0] & feature::VoidingStamp))
+        ++Memory.History.DocumentsStamped;
+    if (request.PrintMode != 0 && (Set.Features[0] & feature::Inkjet))
+        ++Memory.History.DocumentsPrinted;
+    Last = PathDocument;
+    LastDoubleLeafing = false;
+    Path = PathState::Empty;
+    PathDocument.reset();
+    Persist();
+    return {reply::Ok};
+}
+
+FeedOutcome VirtualUnit::Feed(const FeedRequest& request)
+{
+    if (Path == PathState::Held)
+        return {reply::InvalidCommand}; // the unit holds a document already
+    if (request.ScanCard && !(Set.Features[0] & feature::Card))
+        return {reply::NotSupported};
+    if (request.PrintMode != 0 && (Set.Features[0] & feature::Inkjet) && Set.InkjetBoardSilent) {
+        ErrorSense = sense::HardwareError;
+        return {reply::HardwareError};
+    }
+    if (Feeder.empty()) {
+        if (request.WaitLetter == 'W')
+            Work(WaitForDocumentTime);
+        ErrorSense.reset();
+        return {reply::FeederEmpty};
+    }
+
+    const uint32_t feedNumber = DocumentsFed + 1;
+    const std::optional<ArmedDocumentFault> fault = TakeDocumentFault(feedNumber);
+    if (fault && fault->Kind == DocumentFaultKind::Reply && fault->Reply != reply::Jammed) {
+        if (auto key = SenseKeyForReply(fault->Reply))
+            ErrorSense = *key;
+        return {fault->Reply};
+    }
+
+    Work(FeedTime);
+    const DocumentSpec& front = Feeder.front();
+    const bool jam = front.Jam || (fault && (fault->Kind == DocumentFaultKind::Jam ||
+                                             fault->Kind == DocumentFaultKind::Reply));
+    if (jam) {
+        JamFrontDocument(sense::PaperJam);
+        return {reply::Jammed};
+    }
+    const bool doubleStop = fault && fault->Kind == DocumentFaultKind::DoubleFeedStop;
+    const bool doubleFeed = front.DoubleFeed || (fault && fault->Kind == DocumentFaultKind::DoubleFeed);
+    if (doubleStop) {
+        JamFrontDocument(sense::DoubleLeafing);
+        // The second sheet is stuck behind the first.
+        if (!Feeder.empty())
+            Feeder.pop_front();
+        return {reply::Jammed};
+    }
+
+    Last = Feeder.front();
+    Feeder.pop_front();
+    ++DocumentsFed;
+    if (doubleFeed && !Feeder.empty())
+        Feeder.pop_front(); // the sheet behind went along
+    LastDoubleLeafing = doubleFeed;
+    DoubleLeafWarning = doubleFeed;
+    ErrorSense.reset();
+
+    ++Memory.History.DocumentsProcessed;
+    if (request.FrontStamp && (Set.Features[0] & feature::VoidingStamp))
+        ++Memory.History.DocumentsStamped;
+    if (request.PrintMode != 0 && (Set.Features[0] & feature::Inkjet))
+        ++Memory.History.DocumentsPrinted;
+    if (request.Destination == 0) {
+        Path = PathState::Held;
+        PathDocument = Last;
+        ++Memory.History.DocumentsRetained;
+    }
+    Persist();
+    return {reply::Ok, doubleFeed};
+}
+
+void VirtualUnit::CountMicrReadError(bool e13b)
+{
+    ++Memory.History.MicrReadErrors;
+    if (e13b)
+        ++Memory.History.E13bReadErrors;
+    Persist();
+}
+
+// ---- Test control --------------------------------------------------------
+
+void VirtualUnit::LoadDocuments(std::vector<DocumentSpec> documents)
+{
+    for (DocumentSpec& d : documents) {
+        if (IsChequeToGenerate(d))
+            d = CompleteCheque(d, Set.Seed, ChequesGenerated++);
+        Feeder.push_back(std::move(d));
+    }
+}
+
+void VirtualUnit::LoadCheques(uint32_t count)
+{
+    for (uint32_t i = 0; i < count; ++i)
+        Feeder.push_back(GenerateCheque(Set.Seed, ChequesGenerated++));
+}
+
+std::optional<BadgeTracks> VirtualUnit::TakeBadge()
+{
+    std::optional<BadgeTracks> badge = std::move(Badge);
+    Badge.reset();
+    return badge;
+}
+
+VirtualUnitState VirtualUnit::State() const
+{
+    VirtualUnitState s;
+    s.Open = Connected;
+    s.Handle = Handle;
+    s.AddressConnectionType = AddressType;
+    s.IpAddress = IpAddress;
+    s.NodeName = NodeName;
+    s.Port = Port;
+    s.SenseKey = SenseKey();
+    s.Sensor = SensorBytes();
+    s.JustOn = JustOn;
+    s.Jammed = Jammed;
+    s.DocumentInPath = Path != PathState::Empty;
+    s.FeederCount = Feeder.size();
+    s.DocumentsFed = DocumentsFed;
+    s.LastBeep = LastBeep;
+    s.LastLed = LastLed;
+    s.Configuration = Memory.Configuration;
+    s.ConfigurationWritten = Memory.ConfigurationWritten;
+    s.Trimmer = Memory.Trimmer;
+    s.TimeSample = Memory.TimeSample;
+    s.ImageCalibration = Memory.ImageCalibration;
+    s.History = Memory.History;
+    s.LastReset = LastReset;
+    s.Resets = Resets;
+    s.ScannerCalibrations = ScannerCalibrations;
+    s.PhotosCalibrations = PhotosCalibrations;
+    s.Badge = Badge;
+    return s;
+}
+
+} // namespace virtualunit

@@ -1,0 +1,250 @@
+// The virtual unit: connection, status, the document path and what the unit
+// keeps in memory. Not locked by itself: the library and the test control
+// hold SharedUnit::Mutex around every call, which makes one command at a time.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "docs/Document.h"
+#include "unit/UnitMemory.h"
+#include "unit/UnitPhysics.h"
+#include "vnapi/VirtualUnitTestApi.h"
+#include "vnapi/VnApi.h"
+
+namespace virtualunit {
+
+// Reply codes the unit gives of its own accord.
+namespace reply {
+constexpr int32_t Ok = 0;
+constexpr int32_t FeederEmpty = 1;
+constexpr int32_t AlreadyConnected = 5;
+constexpr int32_t NotSupported = 19;
+constexpr int32_t HardwareError = -4;
+constexpr int32_t PeripheralNotFound = -3;
+constexpr int32_t Jammed = -7;
+constexpr int32_t InvalidCommand = -9;
+constexpr int32_t BufferTooSmall = -10;
+constexpr int32_t Disconnected = -64;
+constexpr int32_t CalibrationFailed = -66;
+constexpr int32_t BoxNotFound = -109;
+constexpr int32_t ConnectionFailed = -1000;
+} // namespace reply
+
+// Sense keys of the peripheral status.
+namespace sense {
+constexpr uint8_t Ok = 0;
+constexpr uint8_t Busy = 2;
+constexpr uint8_t PaperJam = 3;
+constexpr uint8_t HardwareError = 4;
+constexpr uint8_t IllegalRequest = 5;
+constexpr uint8_t FeederEmpty = 6;
+constexpr uint8_t DoubleLeafing = 7;
+constexpr uint8_t IllegalCommand = 9;
+constexpr uint8_t Aborted = 11;
+constexpr uint8_t CalibrationAborted = 16;
+constexpr uint8_t OkDoubleLeafingOccurred = 25;
+} // namespace sense
+
+// First sensor byte.
+namespace sensor {
+constexpr uint8_t DocumentInFeeder = 1;
+constexpr uint8_t TriggerCovered = 2;
+constexpr uint8_t InkjetSilent = 32;
+constexpr uint8_t DocumentRetained = 64;
+constexpr uint8_t JustOn = 128;
+} // namespace sensor
+
+// Option bits of the feature bytes.
+namespace feature {
+constexpr uint8_t Micr = 1;          // byte 0
+constexpr uint8_t Card = 2;          // byte 0
+constexpr uint8_t Inkjet = 8;        // byte 0
+constexpr uint8_t VoidingStamp = 32; // byte 0
+constexpr uint8_t ScannerFront = 1;  // byte 1
+constexpr uint8_t ScannerBack = 2;   // byte 1
+} // namespace feature
+
+constexpr uint32_t MemoryDumpSize = 36864;
+
+struct UnitIdentity {
+    std::string Model;
+    std::string Firmware;
+    std::string ReleaseDate;
+    std::string InternalNumber;
+    std::string PrinterFirmware;
+    uint8_t BoardRelease = 0;
+    uint8_t FpgaRelease = 0;
+};
+
+UnitIdentity IdentityFor(const VirtualUnitSetup& setup);
+
+// The names of the VnApi operations, as faults name them.
+bool IsOperationName(std::string_view name);
+
+// The sense key a reply leaves behind (none for replies that say nothing
+// about the unit's state).
+std::optional<uint8_t> SenseKeyForReply(int32_t reply);
+
+// One Varn_DocHandle request, as the transport sees it.
+struct FeedRequest {
+    bool Release = false;     // move the held document on instead of feeding
+    uint16_t Destination = 1; // 0 retained, 1 sorted, 5 ejected
+    char WaitLetter = 'G';    // 'W' waits for a document
+    bool FrontStamp = false;
+    uint16_t PrintMode = 0;
+    bool ScanCard = false;
+};
+
+struct FeedOutcome {
+    int32_t Reply = reply::Ok;
+    bool DoubleLeafing = false; // two sheets went through together
+};
+
+class VirtualUnit {
+public:
+    // memoryPath empty: the memory is not kept in a file.
+    VirtualUnit(const VirtualUnitSetup& setup, std::string memoryPath);
+    ~VirtualUnit();
+    VirtualUnit(const VirtualUnit&) = delete;
+    VirtualUnit& operator=(const VirtualUnit&) = delete;
+
+    // ---- Faults ----------------------------------------------------------
+    // The reply armed for this call of the operation, if any; its effect on
+    // the unit's state has been applied.
+    std::optional<int32_t> TakeOperationFault(std::string_view operation);
+    bool ArmOperationFault(const std::string& operation, int32_t reply);
+    void ArmDocumentFault(uint32_t ordinal, DocumentFaultKind kind, int32_t reply);
+
+    // ---- Connection ------------------------------------------------------
+    int32_t Open(uint16_t connectionType, uint16_t* handle);
+    int32_t Close(uint16_t handle);
+    int32_t SetAddress(uint16_t connectionType, const char* text, uint16_t port, bool byNodeName);
+    bool IsOpen(uint16_t handle) const { return Connected && handle == Handle; }
+
+    // ---- Service ---------------------------------------------------------
+    const UnitIdentity& Identity() const { return Ident; }
+    const std::array<uint8_t, 4>& FeatureBytes() const { return Memory.Configuration; }
+    uint8_t SenseKey() const;
+    std::array<uint8_t, 2> SensorBytes() const;
+    int32_t Reset(char resetType);
+    void SetConfiguration(const uint8_t* block);
+    uint8_t Trimmer() const { return Memory.Trimmer; }
+    void SetTrimmer(uint8_t value);
+    uint16_t TimeSample() const { return Memory.TimeSample; }
+    int32_t SetTimeSample(uint16_t value);
+    uint16_t ImageCalibration() const { return Memory.ImageCalibration; }
+    int32_t SetImageCalibration(uint16_t value);
+    int32_t History(uint16_t command, HistoryRecord* record);
+    int32_t Eeprom(uint16_t command, uint16_t offset, int16_t count, uint8_t* buffer);
+    void Beep(uint16_t count, uint16_t timeOn, uint16_t timeOff);
+    int32_t Led(uint16_t color, uint16_t timeOn, uint16_t timeOff);
+    // MemoryDumpSize bytes.
+    std::vector<uint8_t> MemoryImage() const;
+    // Feeder and trigger readings, then their switching thresholds.
+    std::array<uint8_t, 8> PhotoValues();
+    int32_t ScannerCalibration(uint16_t side);
+    int32_t PhotosCalibration();
+
+    // ---- Document path ---------------------------------------------------
+    FeedOutcome HandleDocument(const FeedRequest& request);
+    // The document the last successful Varn_DocHandle moved (the one the
+    // images and the codeline are taken from).
+    const std::optional<DocumentSpec>& LastDocument() const { return Last; }
+    bool LastFeedDoubleLeafing() const { return LastDoubleLeafing; }
+    const UnitPhysics& Physics() const { return Phys; }
+    const VirtualUnitSetup& Setup() const { return Set; }
+
+    // The codeline readers count their failures here.
+    void CountMicrReadError(bool e13b);
+
+    // ---- Test control ----------------------------------------------------
+    void LoadDocuments(std::vector<DocumentSpec> documents);
+    void LoadCheques(uint32_t count);
+    void EmptyFeeder() { Feeder.clear(); }
+    std::vector<DocumentSpec> FeederContents() const { return {Feeder.begin(), Feeder.end()}; }
+    void SwipeBadge(BadgeTracks tracks) { Badge = std::move(tracks); }
+    // The swiped badge, once.
+    std::optional<BadgeTracks> TakeBadge();
+    void PowerCycle();
+    VirtualUnitState State() const;
+
+private:
+    enum class PathState { Empty, Held, Stuck };
+
+    struct ArmedDocumentFault {
+        uint32_t FeedNumber = 0; // the value of DocumentsFed when it strikes
+        DocumentFaultKind Kind = DocumentFaultKind::Jam;
+        int32_t Reply = 0;
+    };
+
+    void PowerOn();
+    // Simulated time: counted as work, slept scaled by the time scale.
+    void Work(uint32_t milliseconds);
+    void Persist();
+    void ApplyReplyEffect(std::string_view operation, int32_t reply);
+    void JamFrontDocument(uint8_t senseKey);
+    FeedOutcome Release(const FeedRequest& request);
+    FeedOutcome Feed(const FeedRequest& request);
+    std::optional<ArmedDocumentFault> TakeDocumentFault(uint32_t feedNumber);
+
+    VirtualUnitSetup Set;
+    UnitPhysics Phys;
+    UnitIdentity Ident;
+    std::string MemoryPath;
+    UnitMemory Memory;
+
+    // Connection
+    bool Connected = false;
+    uint16_t Handle = 0;
+    uint16_t NextHandle = 1;
+    uint16_t AddressType = 0;
+    std::string IpAddress;
+    std::string NodeName;
+    uint16_t Port = 0;
+
+    // Status
+    bool JustOn = true;
+    bool Jammed = false;
+    uint8_t JamSense = sense::PaperJam;
+    std::optional<uint8_t> ErrorSense;
+    bool DoubleLeafWarning = false;
+
+    // Path and feeder
+    std::deque<DocumentSpec> Feeder;
+    uint32_t ChequesGenerated = 0;
+    PathState Path = PathState::Empty;
+    std::optional<DocumentSpec> PathDocument;
+    std::optional<DocumentSpec> Last;
+    bool LastDoubleLeafing = false;
+    uint32_t DocumentsFed = 0;
+
+    // Faults
+    std::deque<OperationFault> OperationFaults;
+    std::vector<ArmedDocumentFault> DocumentFaults;
+
+    // What the unit was asked to do
+    SignalRecord LastBeep;
+    SignalRecord LastLed;
+    char LastReset = 0;
+    uint32_t Resets = 0;
+    uint32_t ScannerCalibrations = 0;
+    uint32_t PhotosCalibrations = 0;
+    uint32_t PhotoReads = 0;
+    std::optional<BadgeTracks> Badge;
+};
+
+// What the library and the test control of one unit share.
+struct SharedUnit {
+    SharedUnit(const VirtualUnitSetup& setup, std::string memoryPath) : Unit(setup, std::move(memoryPath)) {}
+    std::mutex Mutex;
+    VirtualUnit Unit;
+};
+
+} // namespace virtualunit
