@@ -6,6 +6,7 @@
 #include "app/BenchState.h"
 #include "app/FrameWindow.h"
 #include "platform/Platform.h"
+#include "vnapi/VirtualUnit.h"
 #include "vnapi/VnApi.h"
 
 void LoadSettings(BenchState& state, const std::string& programFolder)
@@ -29,7 +30,7 @@ int RunApplication(int argc, char** argv)
     if (!PrepareImagesFolder(state.ProgramFolder))
         return 0;
 
-    std::unique_ptr<VnApi> api = CreateNoUnitApi();
+    std::unique_ptr<VnApi> api = CreateVirtualUnitApi(state.ProgramFolder);
     return RunBench(state, *api);
 }
 

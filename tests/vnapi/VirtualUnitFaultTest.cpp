@@ -55,7 +55,7 @@ TEST(VirtualUnitFaults, NextCallOfAnOperationRepliesTheArmedCode)
         {"Varn_SetTrimmerMICR", -9, 9, 0},
         {"Varn_DocHandle", 1, 6, 0},
         {"Varn_DocHandle", -7, 3, -7},
-        {"Varn_SaveBMP", -18, 0, 19},
+        {"Varn_SaveBMP", -18, 0, -22},
     };
     for (const Case& c : cases) {
         OpenUnit unit;

@@ -118,7 +118,7 @@ std::vector<Row> OperationTable()
          },
          {-3, 19, 19, 19, 19}},
         {"Varn_SaveBMP needs no unit",
-         [](OpenUnit& u) { return u.Api().Varn_SaveBMP(nullptr, nullptr, "x.bmp"); }, {19, 19, 19, 19, 19}},
+         [](OpenUnit& u) { return u.Api().Varn_SaveBMP(nullptr, nullptr, "x.bmp"); }, {-22, -22, -22, -22, -22}},
     };
 }
 

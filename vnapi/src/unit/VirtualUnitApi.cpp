@@ -4,6 +4,12 @@
 #include <cstring>
 #include <mutex>
 
+#include "imaging/BmpFile.h"
+#include "imaging/ImageFile.h"
+#include "imaging/ImageOps.h"
+#include "imaging/JpegFile.h"
+#include "imaging/TiffFile.h"
+
 namespace virtualunit {
 
 namespace {
@@ -32,6 +38,17 @@ template <class Work> int32_t VirtualUnitApi::OnUnit(std::string_view operation,
     if (!unit.IsOpen(handle))
         return reply::PeripheralNotFound;
     return work(unit);
+}
+
+template <class Work> int32_t VirtualUnitApi::Detached(std::string_view operation, Work&& work)
+{
+    {
+        std::lock_guard lock(Shared->Mutex);
+        if (auto fault = Shared->Unit.TakeOperationFault(operation))
+            return *fault;
+    }
+    // Image work needs no unit: it does not hold up the unit's other callers.
+    return work();
 }
 
 template <class Work> int32_t VirtualUnitApi::Unattached(std::string_view operation, Work&& work)
@@ -192,7 +209,7 @@ int32_t VirtualUnitApi::Varn_ReadBadge(uint16_t handle, VnWindow, uint8_t, uint1
 
 // ---- Decoding and images (no connection) -----------------------------------
 
-int32_t VirtualUnitApi::Varn_CodelineReadFromBitmap(VnWindow, const PackedBitmap*, const char*, uint16_t, float,
+int32_t VirtualUnitApi::Varn_CodelineReadFromBitmap(VnWindow, PackedBitmap*, const char*, uint16_t, float,
                                                     float, float, float, const DecodeOptions*, char*, uint16_t*)
 {
     return Unattached("Varn_CodelineReadFromBitmap", [](VirtualUnit&) { return NotYet; });
@@ -218,25 +235,28 @@ int32_t VirtualUnitApi::Varn_ViewOCRRectangle(VnWindow, int32_t show)
     });
 }
 
-int32_t VirtualUnitApi::Varn_ConvertImageToBW(VnWindow, int32_t, const PackedBitmap*, ImageHandle*, uint16_t, float)
+int32_t VirtualUnitApi::Varn_ConvertImageToBW(VnWindow, int32_t method, const PackedBitmap* source,
+                                              ImageHandle* result, uint16_t parameter, float)
 {
-    return Unattached("Varn_ConvertImageToBW", [](VirtualUnit&) { return NotYet; });
+    return Detached("Varn_ConvertImageToBW",
+                    [&] { return imaging::ConvertImageToBW(method, source, result, parameter); });
 }
 
-int32_t VirtualUnitApi::Varn_ImageBrightness(VnWindow, const PackedBitmap*, int32_t, ImageHandle*)
+int32_t VirtualUnitApi::Varn_ImageBrightness(VnWindow, const PackedBitmap* source, int32_t value, ImageHandle* result)
 {
-    return Unattached("Varn_ImageBrightness", [](VirtualUnit&) { return NotYet; });
+    return Detached("Varn_ImageBrightness", [&] { return imaging::ImageBrightness(source, value, result); });
 }
 
-int32_t VirtualUnitApi::Varn_ImageContrast(VnWindow, const PackedBitmap*, int32_t, ImageHandle*)
+int32_t VirtualUnitApi::Varn_ImageContrast(VnWindow, const PackedBitmap* source, int32_t value, ImageHandle* result)
 {
-    return Unattached("Varn_ImageContrast", [](VirtualUnit&) { return NotYet; });
+    return Detached("Varn_ImageContrast", [&] { return imaging::ImageContrast(source, value, result); });
 }
 
-int32_t VirtualUnitApi::Varn_CutImage(VnWindow, const PackedBitmap*, uint16_t, float, float, float, float,
-                                      ImageHandle*)
+int32_t VirtualUnitApi::Varn_CutImage(VnWindow, const PackedBitmap* source, uint16_t inch, float x, float y,
+                                      float width, float height, ImageHandle* result)
 {
-    return Unattached("Varn_CutImage", [](VirtualUnit&) { return NotYet; });
+    return Detached("Varn_CutImage",
+                    [&] { return imaging::CutImage(source, inch, x, y, width, height, result); });
 }
 
 int32_t VirtualUnitApi::Varn_FreeImage(VnWindow, ImageHandle* image)
@@ -248,24 +268,26 @@ int32_t VirtualUnitApi::Varn_FreeImage(VnWindow, ImageHandle* image)
     });
 }
 
-int32_t VirtualUnitApi::Varn_LoadImageFile(const char*, ImageHandle*)
+int32_t VirtualUnitApi::Varn_LoadImageFile(const char* path, ImageHandle* image)
 {
-    return Unattached("Varn_LoadImageFile", [](VirtualUnit&) { return NotYet; });
+    return Detached("Varn_LoadImageFile", [&] { return imaging::LoadImageFile(path, image); });
 }
 
-int32_t VirtualUnitApi::Varn_SaveJPEG(VnWindow, const PackedBitmap*, int32_t, const char*)
+int32_t VirtualUnitApi::Varn_SaveJPEG(VnWindow, const PackedBitmap* image, int32_t quality, const char* path)
 {
-    return Unattached("Varn_SaveJPEG", [](VirtualUnit&) { return NotYet; });
+    return Detached("Varn_SaveJPEG", [&] { return imaging::SaveJpeg(image, quality, path); });
 }
 
-int32_t VirtualUnitApi::Varn_SaveBMP(VnWindow, const PackedBitmap*, const char*)
+int32_t VirtualUnitApi::Varn_SaveBMP(VnWindow, const PackedBitmap* image, const char* path)
 {
-    return Unattached("Varn_SaveBMP", [](VirtualUnit&) { return NotYet; });
+    return Detached("Varn_SaveBMP", [&] { return imaging::SaveBmp(image, path); });
 }
 
-int32_t VirtualUnitApi::Varn_SaveTIFF(VnWindow, const PackedBitmap*, const char*, int32_t, int32_t, int32_t)
+// The two trailing values carry nothing for this library.
+int32_t VirtualUnitApi::Varn_SaveTIFF(VnWindow, const PackedBitmap* image, const char* path, int32_t tiffType,
+                                      int32_t, int32_t)
 {
-    return Unattached("Varn_SaveTIFF", [](VirtualUnit&) { return NotYet; });
+    return Detached("Varn_SaveTIFF", [&] { return imaging::SaveTiff(image, path, tiffType); });
 }
 
 // ---- Signals and calibration -----------------------------------------------

@@ -60,7 +60,7 @@ public:
     int32_t Varn_ReadBadge(uint16_t unit, VnWindow window, uint8_t tracks, uint16_t size, char* data,
                            uint16_t* length) override;
 
-    int32_t Varn_CodelineReadFromBitmap(VnWindow window, const PackedBitmap* image, const char* readType,
+    int32_t Varn_CodelineReadFromBitmap(VnWindow window, PackedBitmap* image, const char* readType,
                                         uint16_t inch, float x, float y, float width, float height,
                                         const DecodeOptions* options, char* codeline, uint16_t* length) override;
     int32_t Varn_ReadBarcodeFromBitmap(VnWindow window, const PackedBitmap* image, char barcodeType, int32_t x,
@@ -116,6 +116,8 @@ private:
     template <class Work> int32_t OnUnit(std::string_view operation, uint16_t handle, Work&& work);
     // An operation that needs no connection.
     template <class Work> int32_t Unattached(std::string_view operation, Work&& work);
+    // An armed fault still strikes; the work itself runs without the unit's lock.
+    template <class Work> int32_t Detached(std::string_view operation, Work&& work);
 
     std::shared_ptr<SharedUnit> Shared;
     bool ViewOcrRectangle = false;
