@@ -4,11 +4,13 @@
 #include "app/BenchState.h"
 #include "app/MenuTable.h"
 #include "device/UnitCommands.h"
+#include "documents/DocumentRun.h"
 #include "platform/Operator.h"
 
 void RegisterBenchCommands(CommandRegistry& registry)
 {
     RegisterUnitCommands(registry);
+    RegisterDocumentCommands(registry);
     registry.Add(
         Cmd::About,
         [](Bench& bench) {
