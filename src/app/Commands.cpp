@@ -4,6 +4,7 @@
 #include "app/BenchState.h"
 #include "app/MenuTable.h"
 #include "platform/Operator.h"
+#include "views/ImageFileCommands.h"
 
 void RegisterBenchCommands(CommandRegistry& registry)
 {
@@ -14,4 +15,6 @@ void RegisterBenchCommands(CommandRegistry& registry)
             bench.Op.Exec(about);
         },
         false);
+    // Needs no unit: the device library loads the file on its own.
+    registry.Add(Cmd::OpenFile, [](Bench& bench) { OpenImageFile(bench); }, false);
 }
