@@ -182,14 +182,16 @@ void ImageChild::resizeEvent(QResizeEvent*) { Layout(); }
 void ImageChild::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    const QRegion dirty = event->region();
-    const QRect target = PaintedImageRect();
-    // Background only around the picture, so the picture is painted once.
-    const QRegion around = Screen.isNull() ? dirty : dirty.subtracted(target);
-    for (const QRect& r : around)
+    const QRect client(0, 0, Data.ClientWidth, Data.ClientHeight);
+    const QRegion picture = Screen.isNull() ? QRegion() : QRegion(PaintedImageRect() & client);
+    // Background only around the picture, so the picture is painted once;
+    // under the bars and in their corner there is no picture.
+    for (const QRect& r : event->region().subtracted(picture))
         painter.fillRect(r, Background);
-    if (Screen.isNull())
+    if (picture.isEmpty())
         return;
+    painter.setClipRect(client);
+    const QRect target = PaintedImageRect();
     if (target.size() == Screen.size())
         painter.drawImage(target.topLeft(), Screen);
     else
