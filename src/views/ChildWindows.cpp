@@ -2,6 +2,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QStyle>
 #include <memory>
 
 #include "app/BenchState.h"
@@ -51,8 +52,14 @@ QMdiSubWindow* ChildWindows::MakeChild(const std::string& textLines, const QStri
     QMdiSubWindow* sub = Mdi.addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowTitle(title);
+    // New windows cascade from the top left, one title bar further each,
+    // starting again at the top when the next would run off the bottom.
     const QSize area = Mdi.viewport()->size();
     sub->resize(std::max(area.width() * 3 / 4, 320), std::max(area.height() * 3 / 4, 240));
+    const int step = std::max(sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub), 1);
+    const int places = std::max((area.height() - sub->height()) / step + 1, 1);
+    const int place = static_cast<int>(Mdi.subWindowList().size() - 1) % places;
+    sub->move(place * step, place * step);
     sub->show();
     Mdi.setActiveSubWindow(sub);
 
