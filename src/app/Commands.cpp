@@ -6,6 +6,7 @@
 #include "device/UnitCommands.h"
 #include "documents/DocumentRun.h"
 #include "platform/Operator.h"
+#include "views/ImageFileCommands.h"
 
 void RegisterBenchCommands(CommandRegistry& registry)
 {
@@ -18,4 +19,6 @@ void RegisterBenchCommands(CommandRegistry& registry)
             bench.Op.Exec(about);
         },
         false);
+    // Needs no unit: the device library loads the file on its own.
+    registry.Add(Cmd::OpenFile, [](Bench& bench) { OpenImageFile(bench); }, false);
 }

@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QStatusBar>
 
 #include "app/BenchState.h"
 #include "app/FrameWindow.h"
 #include "platform/Platform.h"
+#include "views/ChildWindows.h"
 
 MessageAnswer FrameOperator::Message(const QString& title, const QString& text, MessageButtons buttons,
                                      MessageIcon icon)
@@ -36,13 +38,47 @@ void FrameOperator::EnableMainMenu(bool enable) { Frame.EnableMainMenu(enable); 
 
 void FrameOperator::CloseAllChildren() { Frame.CloseAllChildren(); }
 
-int FrameOperator::ShowDocumentImages(const DocumentShow&)
+int FrameOperator::ShowDocumentImages(const DocumentShow& document)
 {
-    // Image child windows are not built yet.
-    return 0;
+    return Frame.ImageWindows().ShowDocumentImages(document);
 }
 
-void FrameOperator::ShowImage(const QString&, const PackedBitmap&, bool) {}
+void FrameOperator::ShowImage(const QString& title, const PackedBitmap& image, bool fitToWindow)
+{
+    Frame.ImageWindows().ShowImage(title, image, fitToWindow);
+}
+
+namespace {
+
+bool AskFileName(QWidget* owner, QFileDialog::AcceptMode mode, const QStringList& filters,
+                 const QString& defaultSuffix, QString& path)
+{
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (!path.isEmpty())
+        dialog.selectFile(path);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    path = dialog.selectedFiles().first();
+    return true;
+}
+
+} // namespace
+
+bool FrameOperator::AskOpenFileName(const QStringList& filters, const QString& defaultSuffix, QString& path)
+{
+    QWidget* owner = QApplication::activeModalWidget();
+    return AskFileName(owner ? owner : &Frame, QFileDialog::AcceptOpen, filters, defaultSuffix, path);
+}
+
+bool FrameOperator::AskSaveFileName(const QStringList& filters, const QString& defaultSuffix, QString& path)
+{
+    QWidget* owner = QApplication::activeModalWidget();
+    return AskFileName(owner ? owner : &Frame, QFileDialog::AcceptSave, filters, defaultSuffix, path);
+}
 
 void FrameOperator::ShowStatus(const QString& text)
 {

@@ -23,6 +23,8 @@ public:
     int ShowDocumentImages(const DocumentShow& document) override;
     void ShowImage(const QString& title, const PackedBitmap& image, bool fitToWindow) override;
     void ShowStatus(const QString& text) override;
+    bool AskOpenFileName(const QStringList& filters, const QString& defaultSuffix, QString& path) override;
+    bool AskSaveFileName(const QStringList& filters, const QString& defaultSuffix, QString& path) override;
 
 private:
     FrameWindow& Frame;

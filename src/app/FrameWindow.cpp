@@ -13,6 +13,7 @@
 #include "device/ReplyCodes.h"
 #include "platform/Platform.h"
 #include "views/ChildCommands.h"
+#include "views/ChildWindows.h"
 
 namespace {
 
@@ -49,6 +50,8 @@ FrameWindow::FrameWindow(BenchState& state, VnApi& api, Operator* op, QWidget* p
     Mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Mdi->setBackground(palette().brush(QPalette::Dark));
     setCentralWidget(Mdi);
+    // A new frame starts with an empty ring of child slots.
+    Children = std::make_unique<ChildWindows>(*Mdi, State, *OperatorSeam);
 
     BuildMenus();
     statusBar()->setObjectName("StatusBar");

@@ -14,6 +14,7 @@ class QMdiSubWindow;
 class QMenu;
 class Operator;
 class ChildCommandTarget;
+class ChildWindows;
 
 class FrameWindow : public QMainWindow {
     Q_OBJECT
@@ -32,6 +33,8 @@ public:
     void CloseAllChildren();
 
     QMdiArea* MdiClient() const { return Mdi; }
+    // The image child windows and their slot ring.
+    ChildWindows& ImageWindows() { return *Children; }
     ChildCommandTarget* ActiveChild() const;
     CommandRegistry& Commands() { return Registry; }
     Operator& Op() { return *OperatorSeam; }
@@ -60,6 +63,7 @@ private:
     std::unique_ptr<Operator> OwnOperator;
     Operator* OperatorSeam = nullptr;
     QMdiArea* Mdi = nullptr;
+    std::unique_ptr<ChildWindows> Children;
     CommandRegistry Registry;
     std::multimap<int, QAction*> Actions;
     std::vector<QMenu*> Popups;

@@ -53,6 +53,25 @@ public:
     virtual void ShowImage(const QString& title, const PackedBitmap& image, bool fitToWindow) = 0;
     // Progress of a long run ("" clears it).
     virtual void ShowStatus(const QString& text) = 0;
+
+    // The file dialogs: filters as "Name (*.a *.b)", in order; the default
+    // suffix is added to a name typed without one; path holds the name to
+    // start from on entry. True with the chosen path; false when cancelled.
+    // An operator without file dialogs cancels.
+    virtual bool AskOpenFileName(const QStringList& filters, const QString& defaultSuffix, QString& path)
+    {
+        (void)filters;
+        (void)defaultSuffix;
+        (void)path;
+        return false;
+    }
+    virtual bool AskSaveFileName(const QStringList& filters, const QString& defaultSuffix, QString& path)
+    {
+        (void)filters;
+        (void)defaultSuffix;
+        (void)path;
+        return false;
+    }
 };
 
 // Greys the frame's menu bar for the length of a command.

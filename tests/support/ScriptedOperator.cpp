@@ -47,3 +47,31 @@ int ScriptedOperator::ShowDocumentImages(const DocumentShow& d)
 }
 
 void ScriptedOperator::ShowImage(const QString& title, const PackedBitmap&, bool) { ImageTitles.push_back(title); }
+
+namespace {
+
+bool Answer(std::deque<QString>& queue, QString& path)
+{
+    if (queue.empty())
+        return false;
+    const QString answer = queue.front();
+    queue.pop_front();
+    if (answer.isEmpty())
+        return false;
+    path = answer;
+    return true;
+}
+
+} // namespace
+
+bool ScriptedOperator::AskOpenFileName(const QStringList& filters, const QString& defaultSuffix, QString& path)
+{
+    FileDialogs.push_back({false, filters, defaultSuffix});
+    return Answer(OpenFileNames, path);
+}
+
+bool ScriptedOperator::AskSaveFileName(const QStringList& filters, const QString& defaultSuffix, QString& path)
+{
+    FileDialogs.push_back({true, filters, defaultSuffix});
+    return Answer(SaveFileNames, path);
+}

@@ -41,6 +41,10 @@ public:
     void QueueDialog(DialogScript script) { Dialogs.push_back(std::move(script)); }
     // Runs during PumpEvents (a key pressed while a run goes on, say).
     std::function<void()> OnPump;
+    // Answers for the next file dialogs, open and save each in their own
+    // queue; an empty name cancels, and so does a dialog with no answer.
+    void QueueOpenFileName(const QString& path) { OpenFileNames.push_back(path); }
+    void QueueSaveFileName(const QString& path) { SaveFileNames.push_back(path); }
 
     MessageAnswer Message(const QString& title, const QString& text, MessageButtons buttons,
                           MessageIcon icon) override;
@@ -54,6 +58,8 @@ public:
     int ShowDocumentImages(const DocumentShow& document) override;
     void ShowImage(const QString& title, const PackedBitmap& image, bool fitToWindow) override;
     void ShowStatus(const QString& text) override { StatusTexts.push_back(text); }
+    bool AskOpenFileName(const QStringList& filters, const QString& defaultSuffix, QString& path) override;
+    bool AskSaveFileName(const QStringList& filters, const QString& defaultSuffix, QString& path) override;
 
     std::vector<ShownMessage> Messages;
     std::vector<QString> DialogTitles;
@@ -62,6 +68,12 @@ public:
     std::vector<std::pair<int, int>> Tones;
     std::vector<bool> MenuStates;
     std::vector<QString> StatusTexts;
+    struct AskedFile {
+        bool Save = false;
+        QStringList Filters;
+        QString DefaultSuffix;
+    };
+    std::vector<AskedFile> FileDialogs;
     int Beeps = 0;
     int CloseAllCount = 0;
     int Pumps = 0;
@@ -70,4 +82,5 @@ public:
 private:
     std::deque<MessageAnswer> Answers;
     std::deque<DialogScript> Dialogs;
+    std::deque<QString> OpenFileNames, SaveFileNames;
 };
