@@ -8,14 +8,17 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <functional>
 
 #include "device/Connection.h"
 #include "device/ReplyCodes.h"
 #include "documents/ReadBadgeThread.h"
 #include "platform/Operator.h"
 
-// Posts each call of the reader thread to the dialog's thread. Posting needs
-// the dialog alive, which holds: the dialog joins the reader before it goes.
+// Hands each call of the reader thread to the dialog's thread: the call goes
+// into the dialog's inbox under its lock, and a queued DrainInbox wakes the
+// dialog's thread. Posting needs the dialog alive, which holds: the dialog
+// joins the reader before it goes, and wake-ups still queued go with it.
 class BadgeDialogSink : public BadgeReadSink {
 public:
     BadgeDialogSink(ReadBadgeDialog* dialog, unsigned read) : Dialog(dialog), Read(read) {}
@@ -34,9 +37,13 @@ public:
     void ReadFinished() override { Post([d = Dialog, r = Read] { d->OnReadFinished(r); }); }
 
 private:
-    template <class F> void Post(F&& call)
+    void Post(std::function<void()> call)
     {
-        QMetaObject::invokeMethod(Dialog, std::forward<F>(call), Qt::QueuedConnection);
+        {
+            std::lock_guard lock(Dialog->InboxMutex);
+            Dialog->Inbox.push_back(std::move(call));
+        }
+        QMetaObject::invokeMethod(Dialog, "DrainInbox", Qt::QueuedConnection);
     }
 
     ReadBadgeDialog* Dialog;
@@ -111,6 +118,17 @@ bool ReadBadgeDialog::Connect()
 {
     Connected = OpenUnit(Device, OpenOperation::VnConnect, OpenRule::AnyFailureStops).Proceed;
     return Connected;
+}
+
+void ReadBadgeDialog::DrainInbox()
+{
+    std::vector<std::function<void()>> calls;
+    {
+        std::lock_guard lock(InboxMutex);
+        calls.swap(Inbox);
+    }
+    for (const auto& call : calls)
+        call();
 }
 
 void ReadBadgeDialog::done(int result)

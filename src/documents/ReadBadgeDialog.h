@@ -7,8 +7,11 @@
 #include <QDialog>
 #include <array>
 #include <atomic>
+#include <functional>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "app/BenchState.h"
 
@@ -33,6 +36,9 @@ public:
 private:
     friend class BadgeDialogSink;
 
+    // Runs the calls the reader thread left in the inbox.
+    Q_INVOKABLE void DrainInbox();
+
     void StartRead();
     void ResetUnit();
     // Waits for the reader, then disconnects; once only.
@@ -55,6 +61,8 @@ private:
     unsigned ReadNumber = 0;
     std::atomic<bool> Cancel{false};
     std::thread Reader;
+    std::mutex InboxMutex;
+    std::vector<std::function<void()>> Inbox;
 
     QCheckBox* Track1Check = nullptr;
     QCheckBox* Track2Check = nullptr;
