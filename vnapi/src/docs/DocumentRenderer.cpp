@@ -541,9 +541,9 @@ void DrawChequeFront(RgbRaster& r, const DocumentSpec& doc)
     const double payY = std::round(H * 0.47);
     c.Text(FontFace::Sans, 2.2, euro ? "PAYEZ CONTRE CE CHEQUE" : "PAY TO THE", 10.0, payY - 3.0, PrintInk);
     c.Text(FontFace::Sans, 2.2, euro ? "A L'ORDRE DE" : "ORDER OF", 10.0, payY, PrintInk);
-    c.FillRect(36.0, payY + 0.5, L - 52.0, payY + 0.85, RuleInk);
-    c.Text(FontFace::SerifItalic, 4.4, doc.Payee, 40.0, payY - 0.3, PenInk);
-    c.Text(FontFace::SansBold, 3.6, euro ? "EUR" : "$", L - 49.0, payY, PrintInk);
+    c.FillRect(44.0, payY + 0.5, L - 56.0, payY + 0.85, RuleInk);
+    c.Text(FontFace::SerifItalic, 4.4, doc.Payee, 47.0, payY - 0.3, PenInk);
+    c.Text(FontFace::SansBold, 3.6, euro ? "EUR" : "$", L - 46.0, payY, PrintInk, Canvas::Align::Right);
     c.Frame(L - 44.0, payY - 5.5, L - 10.0, payY + 1.5, 0.3, RuleInk);
     c.Text(FontFace::SerifItalic, 4.4, doc.Amount, L - 12.0, payY - 0.3, PenInk, Canvas::Align::Right);
     // Amount in words.
@@ -846,24 +846,18 @@ ImageHandle ScanDocument(const RgbRaster& raster, uint16_t scanMode, uint16_t cl
     int dpi = 0, bits = 0;
     if (plane == -2 || !ScanModeFormat(scanMode, &dpi, &bits) || raster.Width <= 0 || raster.Height <= 0)
         return nullptr;
+    // A colour plane is cut from a colour scan (cleared by its brightness,
+    // not by the plane's own level); grey images are scanned as grey.
     if (plane >= 0)
         bits = 8;
-    const int channels = bits == 24 ? 3 : 1;
+    const int channels = bits == 24 || plane >= 0 ? 3 : 1;
 
-    // The source: the raster's three colours, or one grey or colour plane.
     std::vector<uint8_t> single;
     const uint8_t* src = raster.Pixels.data();
     if (channels == 1) {
         single.resize(static_cast<size_t>(raster.Width) * raster.Height);
-        const size_t n = single.size();
-        if (plane < 0) {
-            for (size_t i = 0; i < n; ++i)
-                single[i] = static_cast<uint8_t>(Luma(src + 3 * i));
-        } else {
-            const int offset = 2 - plane; // raster is R, G, B
-            for (size_t i = 0; i < n; ++i)
-                single[i] = src[3 * i + offset];
-        }
+        for (size_t i = 0; i < single.size(); ++i)
+            single[i] = static_cast<uint8_t>(Luma(src + 3 * i));
         src = single.data();
     }
 
@@ -973,7 +967,15 @@ ImageHandle ScanDocument(const RgbRaster& raster, uint16_t scanMode, uint16_t cl
                 row[x >> 1] = static_cast<uint8_t>(row[x >> 1] | (x & 1 ? q : q << 4));
             }
             break;
-        case 8: std::memcpy(row, o, static_cast<size_t>(outW)); break;
+        case 8:
+            if (plane >= 0) {
+                const int offset = 2 - plane; // samples are red, green, blue
+                for (int x = 0; x < outW; ++x)
+                    row[x] = o[3 * x + offset];
+            } else {
+                std::memcpy(row, o, static_cast<size_t>(outW));
+            }
+            break;
         default:
             for (int x = 0; x < outW; ++x) {
                 row[3 * x + 0] = o[3 * x + 2];
