@@ -379,12 +379,15 @@ std::string DecodeCmc7Signal(const uint8_t* samples, size_t count, const ReaderP
         const double mmPerSample = Cmc7PitchMm / pitch; // as the document moved
         const double snap = 0.25 / mmPerSample;
         const double space = 0.78 / mmPerSample;
-        const double reach = 0.8 / mmPerSample;
         double anchor = strokes.front();
         size_t next = 0;
         while (true) {
             std::vector<double> group;
             while (next < strokes.size() && strokes[next] < anchor + pitch - snap) {
+                // A fast stretch of the feed brings the next character early:
+                // after seven strokes, a stroke after a space starts it.
+                if (group.size() >= Cmc7Strokes && strokes[next] - group.back() > space)
+                    break;
                 if (strokes[next] >= anchor - snap)
                     group.push_back(strokes[next]);
                 ++next;
@@ -397,7 +400,7 @@ std::string DecodeCmc7Signal(const uint8_t* samples, size_t count, const ReaderP
             const double predicted = anchor + static_cast<double>(cells) * pitch;
             const bool afterSpace = next == 0 || first - strokes[next - 1] > space;
             double newAnchor = predicted;
-            if (std::fabs(first - predicted) <= snap || (afterSpace && std::fabs(first - predicted) <= reach))
+            if (std::fabs(first - predicted) <= snap || afterSpace)
                 newAnchor = first;
             if (cells == 1 && std::fabs(first - predicted) <= snap)
                 pitch = 0.8 * pitch + 0.2 * (first - anchor);
