@@ -826,16 +826,22 @@ constexpr int ClearThreshold = 200;
 
 inline int Luma(const uint8_t* p) { return (77 * p[0] + 150 * p[1] + 29 * p[2] + 128) >> 8; }
 
-inline int Noise(int x, int y, uint32_t seed, int levels)
-{
-    if (levels <= 0)
-        return 0;
-    uint32_t h = static_cast<uint32_t>(x) * 0x9E3779B1u ^ static_cast<uint32_t>(y) * 0x85EBCA77u ^ seed;
-    h ^= h >> 15;
-    h *= 0xC2B2AE3Du;
-    h ^= h >> 13;
-    return static_cast<int>(h % static_cast<uint32_t>(levels + 1)) - levels / 2;
-}
+// Sensor noise: a table of levels drawn from the seed, walked along each
+// row from a start that moves from row to row.
+class SensorNoise {
+public:
+    SensorNoise(uint32_t seed, int levels)
+    {
+        DocRandom rnd(seed);
+        for (int8_t& v : Table)
+            v = static_cast<int8_t>(levels > 0 ? rnd.Int(0, levels) - levels / 2 : 0);
+    }
+    const int8_t* Row(int y) const { return Table.data() + (static_cast<uint32_t>(y) * 2654435761u >> 20); }
+    static constexpr int Span = 4096; // a row reads at most this many values past its start
+
+private:
+    std::array<int8_t, 4096 + Span> Table{};
+};
 
 } // namespace
 
@@ -844,22 +850,14 @@ ImageHandle ScanDocument(const RgbRaster& raster, uint16_t scanMode, uint16_t cl
 {
     const int plane = PlaneOfSide(side);
     int dpi = 0, bits = 0;
-    if (plane == -2 || !ScanModeFormat(scanMode, &dpi, &bits) || raster.Width <= 0 || raster.Height <= 0)
+    if (plane == -2 || !ScanModeFormat(scanMode, &dpi, &bits) || raster.Width <= 0 || raster.Height <= 0 ||
+        raster.Pixels.size() < static_cast<size_t>(raster.Width) * raster.Height * 3)
         return nullptr;
     // A colour plane is cut from a colour scan (cleared by its brightness,
-    // not by the plane's own level); grey images are scanned as grey.
+    // not by the plane's own level).
     if (plane >= 0)
         bits = 8;
-    const int channels = bits == 24 || plane >= 0 ? 3 : 1;
-
-    std::vector<uint8_t> single;
-    const uint8_t* src = raster.Pixels.data();
-    if (channels == 1) {
-        single.resize(static_cast<size_t>(raster.Width) * raster.Height);
-        for (size_t i = 0; i < single.size(); ++i)
-            single[i] = static_cast<uint8_t>(Luma(src + 3 * i));
-        src = single.data();
-    }
+    const bool colour = bits == 24 || plane >= 0;
 
     // Geometry: the document, skewed unless straightened, scaled along the
     // transport by the image calibration, with background before and after
@@ -876,31 +874,61 @@ ImageHandle ScanDocument(const RgbRaster& raster, uint16_t scanMode, uint16_t cl
     const int margin = clearImage == 0 ? static_cast<int>(std::lround(params.BackgroundMm * pxX)) : 0;
     const int outW = std::max(1, static_cast<int>(std::lround(boxW * pxX)) + 2 * margin);
     const int outH = std::max(1, static_cast<int>(std::lround(boxH * pxY)));
+    ImageHandle image = PackedBitmap::Create(outW, outH, static_cast<uint16_t>(bits), dpi);
+    if (!image)
+        return nullptr;
 
-    std::vector<uint8_t> out(static_cast<size_t>(outW) * outH * channels, BackgroundLevel);
-    std::vector<uint8_t> inside(static_cast<size_t>(outW) * outH, 0);
     const bool direct = theta == 0.0 && std::fabs(hScale - 1.0) < 1e-9 && std::fabs(raster.Dpi - dpi) < 1e-9;
-    if (direct) {
-        const int w = std::min(raster.Width, outW - margin);
-        const int h = std::min(raster.Height, outH);
-        for (int y = 0; y < h; ++y) {
-            std::memcpy(out.data() + (static_cast<size_t>(y) * outW + margin) * channels,
-                        src + static_cast<size_t>(y) * raster.Width * channels, static_cast<size_t>(w) * channels);
-            std::memset(inside.data() + static_cast<size_t>(y) * outW + margin, 1, static_cast<size_t>(w));
+    // Inverse map, affine in the output pixel: source pixel coordinates.
+    const double k = raster.Dpi / 25.4;
+    const double ax = cs / pxX * k, bx = sn / pxY * k;
+    const double ay = -sn / pxX * k, by = cs / pxY * k;
+    const double x0 = (0.5 - margin) / pxX - boxW / 2.0, y0 = 0.5 / pxY - boxH / 2.0;
+    const double cx = (cs * x0 + sn * y0 + lengthMm / 2.0) * k - 0.5;
+    const double cy = (-sn * x0 + cs * y0 + heightMm / 2.0) * k - 0.5;
+    const int maxX = raster.Width - 1, maxY = raster.Height - 1;
+
+    const int streakRow = params.StreakMm >= 0.0 ? outH - 1 - static_cast<int>(std::lround(params.StreakMm * pxY)) : -1;
+    const int lamp = static_cast<int>(std::lround(std::clamp(params.LampLevel, 0.0, 2.0) * 256.0));
+    const uint32_t seed = params.Seed * 2654435761u + scanMode * 40503u + static_cast<uint32_t>(side);
+    const SensorNoise noise(seed, params.NoiseLevels);
+
+    // One output row at a time: red, green, blue (or grey) samples and
+    // whether each lies on the document.
+    const int channels = colour ? 3 : 1;
+    std::vector<uint8_t> line(static_cast<size_t>(outW) * channels);
+    std::vector<uint8_t> onDocument(static_cast<size_t>(outW));
+    for (int oy = 0; oy < outH; ++oy) {
+        if (colour || !direct) {
+            std::fill(line.begin(), line.end(), BackgroundLevel);
+            std::fill(onDocument.begin(), onDocument.end(), 0);
         }
-    } else {
-        // Inverse map, affine in the output pixel: source pixel coordinates.
-        const double k = raster.Dpi / 25.4;
-        const double ax = cs / pxX * k, bx = sn / pxY * k;
-        const double ay = -sn / pxX * k, by = cs / pxY * k;
-        const double x0 = (0.5 - margin) / pxX - boxW / 2.0, y0 = 0.5 / pxY - boxH / 2.0;
-        const double cx = (cs * x0 + sn * y0 + lengthMm / 2.0) * k - 0.5;
-        const double cy = (-sn * x0 + cs * y0 + heightMm / 2.0) * k - 0.5;
-        const int maxX = raster.Width - 1, maxY = raster.Height - 1;
-        for (int oy = 0; oy < outH; ++oy) {
+        const int8_t* rowNoise = noise.Row(oy);
+        const bool streak = streakRow >= 0 && (oy == streakRow || oy == streakRow - 1);
+        const int dim = streak ? 160 : 256; // a dirty element passes 5/8 of the light
+        const int documentGain = lamp * dim >> 8;
+        const int clearAt = clearImage != 0 ? ClearThreshold : 1 << 20;
+        if (direct && !colour) {
+            // The common case in one pass: grey, straight, at the raster's resolution.
+            uint8_t* o = line.data();
+            const int background = BackgroundLevel * dim >> 8;
+            const int w = oy < raster.Height ? std::min(raster.Width, outW - margin) : 0;
+            for (int x = 0; x < outW; ++x)
+                o[x] = static_cast<uint8_t>(std::clamp(background + rowNoise[x % SensorNoise::Span], 0, 255));
+            const uint8_t* src = w > 0 ? raster.Row(oy) : nullptr;
+            for (int x = 0; x < w; ++x, src += 3) {
+                const int v = std::clamp(((Luma(src) * documentGain) >> 8) + rowNoise[(margin + x) % SensorNoise::Span], 0, 255);
+                o[margin + x] = static_cast<uint8_t>(v >= clearAt ? 255 : v);
+            }
+        } else if (direct) {
+            // Colour, straight: the raster's own samples.
+            if (oy < raster.Height) {
+                const int w = std::min(raster.Width, outW - margin);
+                std::memcpy(line.data() + static_cast<size_t>(margin) * 3, raster.Row(oy), static_cast<size_t>(w) * 3);
+                std::fill_n(onDocument.begin() + margin, w, 1);
+            }
+        } else {
             double sx = cx + bx * oy, sy = cy + by * oy;
-            uint8_t* o = out.data() + static_cast<size_t>(oy) * outW * channels;
-            uint8_t* in = inside.data() + static_cast<size_t>(oy) * outW;
             for (int ox = 0; ox < outW; ++ox, sx += ax, sy += ay) {
                 if (sx < -0.5 || sy < -0.5 || sx > maxX + 0.5 || sy > maxY + 0.5)
                     continue;
@@ -910,51 +938,48 @@ ImageHandle ScanDocument(const RgbRaster& raster, uint16_t scanMode, uint16_t cl
                 const int iy = std::min(static_cast<int>(fy), std::max(0, maxY - 1));
                 const double tx = std::min(1.0, fx - ix), ty = std::min(1.0, fy - iy);
                 const int ix1 = std::min(ix + 1, maxX), iy1 = std::min(iy + 1, maxY);
-                for (int ch = 0; ch < channels; ++ch) {
-                    const auto at = [&](int x, int y) {
-                        return static_cast<double>(src[(static_cast<size_t>(y) * raster.Width + x) * channels + ch]);
-                    };
-                    const double top = at(ix, iy) + (at(ix1, iy) - at(ix, iy)) * tx;
-                    const double bottom = at(ix, iy1) + (at(ix1, iy1) - at(ix, iy1)) * tx;
-                    o[ox * channels + ch] = static_cast<uint8_t>(top + (bottom - top) * ty + 0.5);
+                const uint8_t* p00 = raster.Row(iy) + 3 * ix;
+                const uint8_t* p01 = raster.Row(iy) + 3 * ix1;
+                const uint8_t* p10 = raster.Row(iy1) + 3 * ix;
+                const uint8_t* p11 = raster.Row(iy1) + 3 * ix1;
+                uint8_t rgb[3];
+                for (int ch = 0; ch < 3; ++ch) {
+                    const double top = p00[ch] + (p01[ch] - p00[ch]) * tx;
+                    const double bottom = p10[ch] + (p11[ch] - p10[ch]) * tx;
+                    rgb[ch] = static_cast<uint8_t>(top + (bottom - top) * ty + 0.5);
                 }
-                in[ox] = 1;
+                uint8_t* o = line.data() + static_cast<size_t>(ox) * channels;
+                if (colour) {
+                    o[0] = rgb[0];
+                    o[1] = rgb[1];
+                    o[2] = rgb[2];
+                } else {
+                    o[0] = static_cast<uint8_t>(Luma(rgb));
+                }
+                onDocument[static_cast<size_t>(ox)] = 1;
             }
         }
-    }
 
-    // The sensor: lamp, a dirty element, noise; then the background clear.
-    const int streakRow = params.StreakMm >= 0.0 ? outH - 1 - static_cast<int>(std::lround(params.StreakMm * pxY)) : -1;
-    const int lamp = static_cast<int>(std::lround(std::clamp(params.LampLevel, 0.0, 2.0) * 256.0));
-    const uint32_t seed = params.Seed * 2654435761u + scanMode * 40503u + static_cast<uint32_t>(side);
-    for (int y = 0; y < outH; ++y) {
-        const bool streak = streakRow >= 0 && (y == streakRow || y == streakRow - 1);
-        uint8_t* o = out.data() + static_cast<size_t>(y) * outW * channels;
-        const uint8_t* in = inside.data() + static_cast<size_t>(y) * outW;
-        for (int x = 0; x < outW; ++x) {
-            uint8_t* p = o + x * channels;
-            const int n = Noise(x, y, seed, params.NoiseLevels);
-            for (int ch = 0; ch < channels; ++ch) {
-                int v = in[x] ? (p[ch] * lamp) >> 8 : p[ch];
-                if (streak)
-                    v = v * 5 / 8;
-                p[ch] = static_cast<uint8_t>(std::clamp(v + n, 0, 255));
+        // The sensor: lamp, a dirty element, noise; then the background clear.
+        for (int x = 0; x < outW && (colour || !direct); ++x) {
+            uint8_t* p = line.data() + static_cast<size_t>(x) * channels;
+            const bool inside = onDocument[static_cast<size_t>(x)] != 0;
+            const int gain = inside ? documentGain : dim;
+            const int n = rowNoise[x % SensorNoise::Span];
+            if (channels == 1) {
+                const int v = std::clamp(((p[0] * gain) >> 8) + n, 0, 255);
+                p[0] = static_cast<uint8_t>(inside && v >= clearAt ? 255 : v);
+                continue;
             }
-            if (clearImage != 0 && in[x]) {
-                const int level = channels == 3 ? Luma(p) : p[0];
-                if (level >= ClearThreshold)
-                    std::memset(p, 255, static_cast<size_t>(channels));
-            }
+            for (int ch = 0; ch < 3; ++ch)
+                p[ch] = static_cast<uint8_t>(std::clamp(((p[ch] * gain) >> 8) + n, 0, 255));
+            if (inside && Luma(p) >= clearAt)
+                p[0] = p[1] = p[2] = 255;
         }
-    }
 
-    // Pack, bottom row first.
-    ImageHandle image = PackedBitmap::Create(outW, outH, static_cast<uint16_t>(bits), dpi);
-    if (!image)
-        return nullptr;
-    for (int y = 0; y < outH; ++y) {
-        const uint8_t* o = out.data() + static_cast<size_t>(y) * outW * channels;
-        uint8_t* row = image->Row(outH - 1 - y);
+        // Pack, bottom row first.
+        uint8_t* row = image->Row(outH - 1 - oy);
+        const uint8_t* o = line.data();
         switch (bits) {
         case 1:
             for (int x = 0; x < outW; ++x)
