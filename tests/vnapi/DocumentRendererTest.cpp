@@ -93,6 +93,32 @@ TEST(DocumentRenderer, ScanModesGiveTheirFormats)
     EXPECT_FALSE(images.Scan(true, 'F', 6, 1, {})) << "no such scan mode";
 }
 
+TEST(DocumentRenderer, PackedPixelsKeepTheirOrder)
+{
+    // The same 200 dpi picture in 8, 4 and 1 bits: the leftmost pixel in the
+    // high nibble or the high bit, rows bottom first.
+    DocumentImages images(ChequeWith({}), {});
+    ScanParams quiet;
+    quiet.NoiseLevels = 0;
+    const ImageHandle grey = images.Scan(true, 'F', 5, 0, quiet);
+    const ImageHandle nibbles = images.Scan(true, 'F', 3, 0, quiet);
+    const ImageHandle bits = images.Scan(true, 'F', 1, 0, quiet);
+    ASSERT_EQ(grey->Width(), nibbles->Width());
+    ASSERT_EQ(grey->Width(), bits->Width());
+    int checked = 0;
+    for (int r = 0; r < grey->Height(); r += 7) {
+        for (int x = 0; x < grey->Width(); x += 3) {
+            const int g = grey->Row(r)[x];
+            const int n = (nibbles->Row(r)[x >> 1] >> (x & 1 ? 0 : 4)) & 15;
+            const int b = (bits->Row(r)[x >> 3] >> (7 - (x & 7))) & 1;
+            ASSERT_EQ(n, (g * 15 + 127) / 255) << x << ", " << r;
+            ASSERT_EQ(b, g >= 128 ? 1 : 0) << x << ", " << r;
+            checked += g < 128;
+        }
+    }
+    EXPECT_GT(checked, 1000) << "dark pixels were among those compared";
+}
+
 TEST(DocumentRenderer, SideNGivesNothingAndPlanesAreGreyImagesOfOneColour)
 {
     const DocumentSpec doc = MakeColourTestDocument();
@@ -326,6 +352,28 @@ TEST(DocumentRenderer, ColourTestDocumentMeetsTheQualityWindowsOnAGoodUnit)
         EXPECT_EQ(dark, 2) << m;
         EXPECT_LT(grey->Row(77)[m], 128) << m;
     }
+    // A skewed feed lifts the marks at one end above row 51.
+    DocumentSpec skewedDoc = MakeColourTestDocument();
+    skewedDoc.SkewDegrees = 1.0f;
+    DocumentImages skewedImages(skewedDoc, {});
+    const ImageHandle skewed = skewedImages.Scan(true, 'F', 5, 1, {});
+    const auto firstDarkRow = [&](int column) {
+        for (int r = 48; r <= 77; ++r)
+            for (int x = column - 9; x <= column + 8; ++x)
+                if (skewed->Row(r)[x] < 128)
+                    return r;
+        return 999;
+    };
+    EXPECT_GT(std::max(firstDarkRow(60), firstDarkRow(1327)), 51);
+    // A dirty sensor element streaks every band: neighbouring rows differ.
+    ScanParams dirty;
+    dirty.StreakMm = 40.0;
+    const ImageHandle streaked = images.Scan(true, 'F', 5, 1, dirty);
+    const int streakRow = static_cast<int>(std::lround(40.0 / 25.4 * 200));
+    int step = 0;
+    for (int r = streakRow - 3; r < streakRow + 3; ++r)
+        step = std::max(step, std::abs(streaked->Row(r)[1180] - streaked->Row(r + 1)[1180]));
+    EXPECT_GT(step, 12);
     // A weak lamp greys the white band out of its window.
     ScanParams weak;
     weak.LampLevel = 0.7;
