@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "SignalAnalysis.h"
+#include "docs/ChequeGenerator.h"
+#include "docs/MagneticSignal.h"
+
+namespace {
+
+// The bench's trimmer formulas, as the gain calibration applies them.
+int NextTrimmerGen40(float percent, int trimmer, int wanted = 100)
+{
+    const int d = std::abs(static_cast<int>(percent) - wanted);
+    const float q = static_cast<float>(d) * 100.0f / percent;
+    const float f = percent > static_cast<float>(wanted) ? 100.0f - q : q + 100.0f;
+    const int k = (39 * trimmer + 1800) / 100;
+    const int r = k * static_cast<int>(f);
+    return r <= 1800 ? 0 : (r - 1800) / 39;
+}
+
+int NextTrimmerGen39(float percent, int trimmer, int wanted = 100)
+{
+    const int d = std::abs(static_cast<int>(percent) - wanted);
+    const float q = static_cast<float>(d) * 100.0f / percent;
+    const float f = percent > static_cast<float>(wanted) ? 100.0f - q : q + 100.0f;
+    const float g = ((39.0f * trimmer) + 4700.0f) / 3300.0f + 1.0f;
+    return static_cast<int>(((((g / 100.0f) * static_cast<float>(static_cast<int>(f))) - 1.0f) * 3300.0f - 4700.0f) /
+                            39.0f);
+}
+
+// Three reads of the calibration document, as one half of a calibration cycle.
+float MeasurePercent(head::HeadParams params, int reads = 3)
+{
+    const DocumentSpec doc = MakeE13bCalibrationDocument();
+    float sum = 0.0f;
+    int count = 0;
+    for (int r = 0; r < reads; ++r) {
+        params.Seed = 100 + r;
+        const auto s = head::ReadSignal(doc, params);
+        bench::SignalPeaks peaks;
+        bench::MeasureSignalPeaks(s.data(), static_cast<uint32_t>(s.size()), peaks);
+        EXPECT_EQ(peaks.Count, 50) << "trimmer " << params.Trimmer;
+        sum += peaks.Sum;
+        count += peaks.Count;
+    }
+    return bench::PeakPercent(sum, count);
+}
+
+bench::CharacterWidths Widths(const head::HeadParams& params)
+{
+    auto s = head::ReadSignal(MakeE13bCalibrationDocument(), params);
+    s.push_back(0); // the bench's buffers end in zeros
+    return bench::MeasureCharacterWidths(s.data(), s.size());
+}
+
+} // namespace
+
+TEST(MagneticSignal, AmplifierModels)
+{
+    EXPECT_DOUBLE_EQ(head::AmplifierGain(head::NominalTrimmer, 40), 1.0);
+    EXPECT_DOUBLE_EQ(head::AmplifierGain(head::NominalTrimmer, 39), 1.0);
+    EXPECT_NEAR(head::AmplifierGain(28, 40), (1800.0 + 39 * 28) / (1800.0 + 39 * 128), 1e-12);
+    EXPECT_NEAR(head::AmplifierGain(200, 39), (1 + (4700.0 + 39 * 200) / 3300) / (1 + (4700.0 + 39 * 128) / 3300),
+                1e-12);
+    EXPECT_DOUBLE_EQ(head::AmplifierGain(300, 40), head::AmplifierGain(255, 40)) << "one byte";
+}
+
+TEST(MagneticSignal, CalibrationDocumentGivesFiftyPeaksAtHundredPercent)
+{
+    for (int generation : {39, 40}) {
+        head::HeadParams params;
+        params.Generation = generation;
+        EXPECT_NEAR(MeasurePercent(params), 100.0f, 1.5f) << generation;
+    }
+    // Away from the nominal trimmer the measure follows the amplifier.
+    for (int trimmer : {90, 110, 150}) {
+        head::HeadParams params;
+        params.Trimmer = trimmer;
+        EXPECT_NEAR(MeasurePercent(params), head::GainPercent(params), 1.5) << trimmer;
+    }
+}
+
+TEST(MagneticSignal, BenchTrimmerFormulasConvergeInOneStep)
+{
+    struct Case {
+        int Generation, Start;
+        double Sensitivity;
+    };
+    for (const Case& c : {Case{40, 96, 1.0}, Case{40, 160, 1.0}, Case{39, 80, 1.0}, Case{39, 175, 1.0},
+                          Case{40, 128, 0.85}}) {
+        head::HeadParams params;
+        params.Generation = c.Generation;
+        params.Trimmer = c.Start;
+        params.Sensitivity = c.Sensitivity;
+        const float before = MeasurePercent(params);
+        params.Trimmer = c.Generation == 39 ? NextTrimmerGen39(before, c.Start) : NextTrimmerGen40(before, c.Start);
+        const float after = MeasurePercent(params);
+        EXPECT_GE(after, 96.0f) << "generation " << c.Generation << " from " << c.Start << " (" << before << " %)";
+        EXPECT_LE(after, 104.0f) << "generation " << c.Generation << " from " << c.Start << " (" << before << " %)";
+    }
+}
+
+TEST(MagneticSignal, WidthsAtTheNominalTimeSample)
+{
+    head::HeadParams params;
+    for (uint32_t seed = 0; seed < 5; ++seed) {
+        params.Seed = seed;
+        const bench::CharacterWidths w = Widths(params);
+        EXPECT_GT(w.Widths.size(), 300u);
+        EXPECT_GE(w.Min, 107);
+        EXPECT_LE(w.Max, 115);
+        EXPECT_NEAR(w.Mean, 112.0f, 1.0f);
+    }
+}
+
+TEST(MagneticSignal, TimeSampleCalibrationConvergesFromAMisSetUnit)
+{
+    for (int start : {92, 94, 106, 108}) {
+        head::HeadParams params;
+        params.TimeSample = start;
+        int inRange = 0;
+        for (int turn = 0; turn < 13 && inRange < 3; ++turn) {
+            params.Seed = static_cast<uint32_t>(turn);
+            const bench::CharacterWidths w = Widths(params);
+            ASSERT_LE(w.Max - w.Min, 11) << "a healthy transport";
+            const int t = params.TimeSample;
+            int v = t;
+            const auto rounded = [](double x) { return static_cast<int>(x - std::floor(x) >= 0.5 ? x + 1 : x); };
+            if (w.Max >= 116) {
+                v = rounded(static_cast<double>(t * w.Max) / 116.0);
+                v = v == t ? t + 1 : v;
+                inRange = 0;
+            } else if (w.Min < 107) {
+                v = rounded(static_cast<double>(t * w.Min) / 107.0);
+                v = v == t ? t - 1 : v;
+                inRange = 0;
+            } else {
+                const int m = (w.Min + w.Max) / 2;
+                v = m - 112 >= 1 ? t + 1 : m - 112 <= -1 ? t - 1 : t;
+                ++inRange;
+            }
+            params.TimeSample = v;
+        }
+        EXPECT_EQ(inRange, 3) << "from " << start;
+        EXPECT_NEAR(params.TimeSample, head::NominalTimeSample, 2) << "from " << start;
+    }
+}
+
+TEST(MagneticSignal, WornBeltWidensTheWidthSpread)
+{
+    head::HeadParams params;
+    const bench::CharacterWidths good = Widths(params);
+    params.BeltWear = 1.0;
+    const bench::CharacterWidths worn = Widths(params);
+    EXPECT_LE(good.Max - good.Min, 4);
+    EXPECT_GT(worn.Max - worn.Min, 11) << "the time-sample calibration calls this a bad assembly";
+    EXPECT_GT(worn.StdDev, 3 * good.StdDev);
+}
+
+TEST(MagneticSignal, DocumentsWithoutE13bInkStartWithThirteen)
+{
+    const head::HeadParams params;
+    for (const DocumentSpec& doc : {MakeWhiteDocument(), MakeBlankDocument(210.0f), MakeCard(), MakeColourTestDocument(),
+                                    DefaultFeeder(1)[5]}) {
+        const auto s = head::ReadSignal(doc, params);
+        ASSERT_FALSE(s.empty());
+        EXPECT_EQ(s[0], head::NoE13bInkMark);
+        EXPECT_LE(s.size(), head::MaxSamples);
+    }
+    // CMC7 ink still shows in the signal after the mark.
+    const auto cmc7 = head::ReadSignal(DefaultFeeder(1)[5], params);
+    EXPECT_LT(*std::min_element(cmc7.begin() + 1, cmc7.end()), 100);
+    const auto white = head::ReadSignal(MakeWhiteDocument(), params);
+    EXPECT_GT(*std::min_element(white.begin() + 1, white.end()), 120);
+    for (const DocumentSpec& doc : DefaultFeeder(1)) {
+        if (doc.Micr == MicrFont::E13B) {
+            EXPECT_NE(head::ReadSignal(doc, params)[0], head::NoE13bInkMark) << doc.Codeline;
+        }
+    }
+}
+
+TEST(MagneticSignal, LengthFollowsTheTimeSampleAndNeverExceedsTheBuffer)
+{
+    const DocumentSpec doc = MakeBlankDocument(300.0f);
+    head::HeadParams params;
+    const size_t nominal = head::ReadSignal(MakeE13bCalibrationDocument(), params).size();
+    EXPECT_NEAR(static_cast<double>(nominal), (185.0 + 4.0) / 3.175 * 112, 30.0);
+    params.TimeSample = 50;
+    EXPECT_EQ(head::ReadSignal(doc, params).size(), head::MaxSamples);
+}
+
+TEST(MagneticSignal, SameSeedSameSamples)
+{
+    const DocumentSpec doc = DefaultFeeder(2)[0];
+    head::HeadParams params;
+    params.Seed = 4;
+    EXPECT_EQ(head::ReadSignal(doc, params), head::ReadSignal(doc, params));
+    head::HeadParams other = params;
+    other.Seed = 5;
+    EXPECT_NE(head::ReadSignal(doc, params), head::ReadSignal(doc, other));
+}
+
+TEST(MagneticSignal, ClippedAtBothEnds)
+{
+    head::HeadParams params;
+    params.Sensitivity = 3.0;
+    const auto s = head::ReadSignal(MakeE13bCalibrationDocument(), params);
+    EXPECT_EQ(*std::min_element(s.begin(), s.end()), 0);
+    EXPECT_EQ(*std::max_element(s.begin(), s.end()), 255);
+}
+
+TEST(MagneticSignal, BeltTest)
+{
+    head::HeadParams params;
+    const auto inBand = [](const std::vector<uint8_t>& s) {
+        for (size_t i = 10; i + 400 < s.size(); ++i)
+            if (s[i] < 110 || s[i] > 145)
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(inBand(head::BeltSignal(params, false, 30000)));
+    EXPECT_FALSE(inBand(head::BeltSignal(params, true, 30000)));
+}
