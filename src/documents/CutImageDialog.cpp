@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "app/Settings.h"
-#include "documents/EditNumbers.h"
+#include "documents/DialogFields.h"
 
 CutImageDialog::CutImageDialog(SettingsRecord& settings, QWidget* parent) : QDialog(parent), Settings(settings)
 {
@@ -48,7 +48,7 @@ CutImageDialog::CutImageDialog(SettingsRecord& settings, QWidget* parent) : QDia
                             Settings.CutWindowHeight};
     for (int i = 0; i < 4; ++i)
         edits[i]->setText(inch ? QString::asprintf("%.2f", static_cast<double>(values[i]))
-                               : QString::number(TruncatedWhole(values[i])));
+                               : dialogfields::Truncated(values[i]));
     (inch ? Inch : Millimeter)->setChecked(true);
 
     auto* ok = new QPushButton("OK", this);
@@ -70,8 +70,8 @@ void CutImageDialog::OnOk()
 {
     const bool inch = Inch->isChecked();
     auto read = [inch](const QLineEdit* edit) {
-        return inch ? static_cast<float>(EditDecimalNumber(edit->text()))
-                    : static_cast<float>(EditWholeNumber(edit->text(), false));
+        return inch ? static_cast<float>(dialogfields::LeadingDecimal(edit->text()))
+                    : static_cast<float>(dialogfields::LeadingUnsigned(edit->text()));
     };
     Settings.CutWindowX = read(XEdit);
     Settings.CutWindowY = read(YEdit);

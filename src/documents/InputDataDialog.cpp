@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "documents/EditNumbers.h"
+#include "documents/DialogFields.h"
 
 InputDataDialog::InputDataDialog(InputDataUse use, uint16_t& bwThreshold, QWidget* parent)
     : QDialog(parent), Use(use), BwThreshold(bwThreshold)
@@ -51,9 +51,9 @@ void InputDataDialog::OnOk()
 {
     // The ranges in the labels are advice only; values go on as typed.
     if (Use == InputDataUse::ConvertToBw) {
-        BwThreshold = static_cast<uint16_t>(EditWholeNumber(ThresholdEdit->text(), false));
-        done(static_cast<uint16_t>(EditWholeNumber(ValueEdit->text(), false)));
+        BwThreshold = static_cast<uint16_t>(dialogfields::LeadingUnsigned(ThresholdEdit->text()));
+        done(static_cast<uint16_t>(dialogfields::LeadingUnsigned(ValueEdit->text())));
     } else {
-        done(static_cast<int16_t>(EditWholeNumber(ValueEdit->text(), true)));
+        done(static_cast<int16_t>(dialogfields::LeadingWhole(ValueEdit->text())));
     }
 }
