@@ -71,6 +71,7 @@ struct Print {
     struct Span {
         char Symbol;
         int From, To; // mask columns, To exclusive
+        int Top, Bottom; // mask rows, Bottom exclusive
     };
     std::vector<Span> Characters;
 };
@@ -144,7 +145,15 @@ inline Print RenderLine(const std::vector<Segment>& segments, double dpi, double
     print.Mask.Coverage.assign(static_cast<size_t>(print.Mask.Width) * print.Mask.Height, 0);
     for (const Placed& p : placed) {
         Stamp(print, p.Glyph, margin + p.Left, print.BaselineRow + p.Top);
-        print.Characters.push_back({p.Symbol, margin + p.Left, margin + p.Left + p.Glyph.Width});
+        int first = p.Glyph.Height, last = -1; // inked rows
+        for (int y = 0; y < p.Glyph.Height; ++y)
+            for (int x = 0; x < p.Glyph.Width; ++x)
+                if (p.Glyph.At(x, y)) {
+                    first = std::min(first, y);
+                    last = std::max(last, y);
+                }
+        print.Characters.push_back({p.Symbol, margin + p.Left, margin + p.Left + p.Glyph.Width,
+                                    print.BaselineRow + p.Top + first, print.BaselineRow + p.Top + last + 1});
     }
     return print;
 }
@@ -190,17 +199,18 @@ inline PlacedLine PaintPrint(Canvas& c, const Print& print, double rightMm, doub
         }
     PlacedLine placed;
     for (const Print::Span& s : print.Characters) {
-        const int left = static_cast<int>((originX + s.From) / Oversample);
-        const int right = static_cast<int>(std::ceil((originX + s.To) / Oversample));
         const double mid = (s.From + s.To) / 2.0;
-        const int top = static_cast<int>((originY - slope * mid) / Oversample);
-        const int bottom = static_cast<int>(std::ceil((originY - slope * mid + print.Mask.Height) / Oversample));
+        const int left = static_cast<int>(std::floor((originX + s.From) / Oversample));
+        const int right = static_cast<int>(std::ceil((originX + s.To) / Oversample));
+        const int top = static_cast<int>(std::floor((originY - slope * mid + s.Top) / Oversample));
+        const int bottom = static_cast<int>(std::ceil((originY - slope * mid + s.Bottom) / Oversample));
         placed.Boxes.push_back({left, std::max(0, top), right, std::min(c.Height, bottom)});
     }
     return placed;
 }
 
-// Gaussian blur of the print inside a box (ink spread, or a smudge).
+// Gaussian blur inside a box (ink spread, or a smudge); what lies outside
+// the box is left alone.
 inline void Blur(Canvas& c, const std::array<int, 4>& box, double sigma)
 {
     const int r = static_cast<int>(std::ceil(3 * sigma));
@@ -210,10 +220,10 @@ inline void Blur(Canvas& c, const std::array<int, 4>& box, double sigma)
         total += kernel[i + r] = static_cast<float>(std::exp(-i * i / (2 * sigma * sigma)));
     for (float& k : kernel)
         k /= total;
-    const int x0 = std::max(0, box[0] - r), x1 = std::min(c.Width, box[2] + r);
-    const int y0 = std::max(0, box[1] - r), y1 = std::min(c.Height, box[3] + r);
+    const int x0 = std::max(0, box[0]), x1 = std::min(c.Width, box[2]);
+    const int y0 = std::max(0, box[1]), y1 = std::min(c.Height, box[3]);
     std::vector<float> tmp(c.Grey);
-    for (int y = y0; y < y1; ++y)
+    for (int y = std::max(0, y0 - r); y < std::min(c.Height, y1 + r); ++y)
         for (int x = x0; x < x1; ++x) {
             float s = 0;
             for (int i = -r; i <= r; ++i)

@@ -14,6 +14,10 @@ namespace {
 constexpr double MillimetresPerInch = 25.4;
 // Paper and ink must differ by this many grey levels for a line to be read.
 constexpr float MinContrast = 60.0f;
+// How far (pixels, or a fraction of the pitch if more) a character's edges
+// may lie from where its pitch puts them.
+constexpr double OffPitchTolerancePx = 1.6;
+constexpr double OffPitchTolerance = 0.1;
 
 using TemplateProvider = std::function<std::shared_ptr<const TemplateSet>(double dotsPerInch)>;
 
@@ -412,10 +416,15 @@ std::vector<CharacterCell> CutCharacters(const InkMap& map, const std::vector<Co
     return cells;
 }
 
+// The best placement of one template on one cell.
+struct Match {
+    double Score = -1;
+};
+
 // Correlation of one cell with every template: the cell's ink (other
 // characters masked out) against the template placed on the baseline and
 // centred on the cell, over the union of both boxes, best of small shifts.
-std::vector<double> ScoreCell(const InkMap& map, const std::vector<int>& labels, const CharacterCell& cell,
+std::vector<Match> ScoreCell(const InkMap& map, const std::vector<int>& labels, const CharacterCell& cell,
                               const Baseline& base, const TemplateSet& set, int shiftX, int shiftY, int context)
 {
     const double centreX = (cell.Left + cell.Right) / 2.0;
@@ -468,7 +477,7 @@ std::vector<double> ScoreCell(const InkMap& map, const std::vector<int>& labels,
                s[static_cast<size_t>(y1) * (pw + 1) + x0] + s[static_cast<size_t>(y0) * (pw + 1) + x0];
     };
 
-    std::vector<double> scores(set.Templates.size(), -1.0);
+    std::vector<Match> scores(set.Templates.size());
     for (size_t ti = 0; ti < set.Templates.size(); ++ti) {
         const CharTemplate& t = set.Templates[ti];
         const int tx = static_cast<int>(std::lround(centreX - t.Width / 2.0)) - px0;
@@ -505,36 +514,30 @@ std::vector<double> ScoreCell(const InkMap& map, const std::vector<int>& labels,
                 const double varT = t.SumSquares - t.Sum * t.Sum / n;
                 if (varP <= 1e-9 || varT <= 1e-9)
                     continue;
-                scores[ti] = std::max(scores[ti], cov / std::sqrt(varP * varT));
+                const double score = cov / std::sqrt(varP * varT);
+                scores[ti].Score = std::max(scores[ti].Score, score);
             }
         }
     }
     return scores;
 }
 
-OcrCharacter Decide(const std::vector<double>& scores, const TemplateSet& set, const std::vector<bool>& fonts,
+OcrCharacter Decide(const std::vector<Match>& scores, const TemplateSet& set, const std::vector<bool>& fonts,
                     const OcrAcceptance& acceptance, size_t* bestTemplate)
 {
     OcrCharacter result;
-    double best = -2, second = -2;
-    char bestSymbol = 0;
+    double best = -2;
     size_t bestIndex = 0;
-    for (size_t i = 0; i < scores.size(); ++i) {
-        const CharTemplate& t = set.Templates[i];
-        if (!fonts[t.FontIndex] || scores[i] <= best)
-            continue;
-        if (t.Symbol != bestSymbol)
-            second = best;
-        best = scores[i];
-        bestSymbol = t.Symbol;
-        bestIndex = i;
-    }
-    // The best other character is not necessarily the runner-up seen first.
-    for (size_t i = 0; i < scores.size(); ++i) {
-        const CharTemplate& t = set.Templates[i];
-        if (fonts[t.FontIndex] && t.Symbol != bestSymbol)
-            second = std::max(second, scores[i]);
-    }
+    for (size_t i = 0; i < scores.size(); ++i)
+        if (fonts[set.Templates[i].FontIndex] && scores[i].Score > best) {
+            best = scores[i].Score;
+            bestIndex = i;
+        }
+    const char bestSymbol = best > -2 ? set.Templates[bestIndex].Symbol : 0;
+    double second = -2;
+    for (size_t i = 0; i < scores.size(); ++i)
+        if (fonts[set.Templates[i].FontIndex] && set.Templates[i].Symbol != bestSymbol)
+            second = std::max(second, scores[i].Score);
     result.BestSymbol = bestSymbol;
     result.Score = best;
     result.Margin = best - second;
@@ -545,6 +548,73 @@ OcrCharacter Decide(const std::vector<double>& scores, const TemplateSet& set, c
     return result;
 }
 
+// A character must be the size of what it is read as: a character cut in
+// half can correlate well with a narrower one.
+bool SizeAgrees(const CharacterCell& cell, const CharTemplate& t)
+{
+    const int width = cell.Right - cell.Left, height = cell.Bottom - cell.Top;
+    return std::abs(width - t.SolidWidth) <= std::max(2.5, 0.2 * t.SolidWidth) &&
+           std::abs(height - t.SolidHeight) <= std::max(2.0, 0.1 * t.SolidHeight);
+}
+
+// Printed characters stand on the font's pitch: within a run of characters
+// of one font, each read character's left and right edges must be where the
+// character it was read as would have them on the grid the run shares (a
+// median fit, so one stray character does not move it). A character cut
+// short, or smudged wider, that happens to correlate with another character
+// is in the wrong place for it and is rejected.
+void RejectOffPitch(std::vector<OcrCharacter>& characters, const std::vector<size_t>& templateOf,
+                    const std::vector<CharacterCell>& cells, const TemplateSet& set)
+{
+    const auto penFromLeft = [&](size_t i) {
+        const CharTemplate& t = set.Templates[templateOf[i]];
+        return static_cast<double>(cells[i].Left - (t.BoxLeft + t.SolidLeft));
+    };
+    const auto penFromRight = [&](size_t i) {
+        const CharTemplate& t = set.Templates[templateOf[i]];
+        return static_cast<double>(cells[i].Right - (t.BoxLeft + t.SolidLeft + t.SolidWidth));
+    };
+    std::vector<size_t> run;
+    const auto check = [&] {
+        if (run.size() < 3) {
+            run.clear();
+            return;
+        }
+        const double nominal = set.PitchPixels[set.Templates[templateOf[run.front()]].FontIndex];
+        std::vector<double> pens;
+        for (size_t i : run)
+            pens.push_back((penFromLeft(i) + penFromRight(i)) / 2.0);
+        std::vector<int> index{0};
+        for (size_t k = 1; k < run.size(); ++k)
+            index.push_back(index.back() + std::max(1, static_cast<int>(std::lround((pens[k] - pens[k - 1]) / nominal))));
+        std::vector<double> slopes;
+        for (size_t a = 0; a < run.size(); ++a)
+            for (size_t b = a + 1; b < run.size(); ++b)
+                slopes.push_back((pens[b] - pens[a]) / (index[b] - index[a]));
+        const double pitch = std::clamp(Median(slopes), 0.9 * nominal, 1.1 * nominal);
+        std::vector<double> offsets;
+        for (size_t k = 0; k < run.size(); ++k)
+            offsets.push_back(pens[k] - index[k] * pitch);
+        const double offset = Median(offsets);
+        const double tolerance = std::max(OffPitchTolerancePx, OffPitchTolerance * pitch);
+        for (size_t k = 0; k < run.size(); ++k) {
+            const double grid = offset + index[k] * pitch;
+            if (std::abs(penFromLeft(run[k]) - grid) > tolerance || std::abs(penFromRight(run[k]) - grid) > tolerance)
+                characters[run[k]].Symbol = micr::Reject;
+        }
+        run.clear();
+    };
+    for (size_t i = 0; i < characters.size(); ++i) {
+        if (characters[i].Symbol == micr::Reject)
+            continue;
+        if (!run.empty() &&
+            set.Templates[templateOf[run.back()]].FontIndex != set.Templates[templateOf[i]].FontIndex)
+            check();
+        run.push_back(i);
+    }
+    check();
+}
+
 struct Reading {
     std::string Text;
     std::vector<OcrCharacter> Characters;
@@ -553,36 +623,63 @@ struct Reading {
     double MeanScore = 0;
 };
 
-Reading ReadCells(const std::vector<CharacterCell>& cells, const std::vector<std::vector<double>>& scores,
-                  const TemplateSet& set, const std::vector<bool>& fonts, const OcrAcceptance& acceptance)
+// faint(from, to): whether the columns hold ink too faint to be cut out as
+// a character (a smudged or washed-out character), which is then reported as
+// a reject rather than left out.
+using FaintInk = std::function<bool(double from, double to)>;
+
+Reading ReadCells(const std::vector<CharacterCell>& cells, const std::vector<std::vector<Match>>& scores,
+                  const TemplateSet& set, const std::vector<bool>& fonts, const OcrAcceptance& acceptance,
+                  const FaintInk& faint)
 {
     Reading reading;
-    double previousCentre = 0, previousPitch = 0;
     for (size_t i = 0; i < cells.size(); ++i) {
         size_t best = 0;
         OcrCharacter c = Decide(scores[i], set, fonts, acceptance, &best);
-        const size_t font = set.Templates[best].FontIndex;
+        if (c.Symbol != micr::Reject && !SizeAgrees(cells[i], set.Templates[best]))
+            c.Symbol = micr::Reject;
         c.Left = cells[i].Left;
         c.Right = cells[i].Right;
-        const double centre = (cells[i].Left + cells[i].Right) / 2.0;
-        const double pitch = set.PitchPixels[font];
-        if (i > 0) {
-            // A gap of more than a pitch and a half holds blanks.
-            const double p = (pitch + previousPitch) / 2.0;
-            const double distance = centre - previousCentre;
-            if (distance > 1.5 * p)
-                reading.Text.append(static_cast<size_t>(std::max(1L, std::lround(distance / p) - 1)), ' ');
-        }
-        previousCentre = centre;
-        previousPitch = pitch;
-        reading.Text += c.Symbol;
-        reading.Rejects += c.Symbol == micr::Reject;
-        reading.MeanScore += c.Score;
         reading.Characters.push_back(c);
         reading.TemplateOf.push_back(best);
     }
+    RejectOffPitch(reading.Characters, reading.TemplateOf, cells, set);
+
+    const auto pitchOf = [&](size_t i) { return set.PitchPixels[set.Templates[reading.TemplateOf[i]].FontIndex]; };
+    const auto centreOf = [&](size_t i) { return (cells[i].Left + cells[i].Right) / 2.0; };
+    // Faint characters just before the first and after the last one.
+    const auto faintRun = [&](double from, double step) {
+        std::string rejects;
+        for (int k = 1; k <= 3 && faint(from + k * step - 0.4 * std::abs(step), from + k * step + 0.4 * std::abs(step)); ++k)
+            rejects += micr::Reject;
+        return rejects;
+    };
     if (!cells.empty())
+        reading.Text = faintRun(centreOf(0), -pitchOf(0));
+    for (size_t i = 0; i < cells.size(); ++i) {
+        if (i > 0) {
+            // A gap of more than a pitch and a half holds blanks, or faint
+            // characters.
+            const double p = (pitchOf(i) + pitchOf(i - 1)) / 2.0;
+            const double distance = centreOf(i) - centreOf(i - 1);
+            if (distance > 1.5 * p) {
+                const long slots = std::max(1L, std::lround(distance / p) - 1);
+                const double step = distance / static_cast<double>(slots + 1);
+                for (long k = 1; k <= slots; ++k) {
+                    const double at = centreOf(i - 1) + k * step;
+                    reading.Text += faint(at - 0.4 * step, at + 0.4 * step) ? micr::Reject : ' ';
+                }
+            }
+        }
+        reading.Text += reading.Characters[i].Symbol;
+        reading.MeanScore += reading.Characters[i].Score;
+    }
+    if (!cells.empty()) {
+        const std::string after = faintRun(centreOf(cells.size() - 1), pitchOf(cells.size() - 1));
+        reading.Text += after;
         reading.MeanScore /= static_cast<double>(cells.size());
+        reading.Rejects = static_cast<int>(std::count(reading.Text.begin(), reading.Text.end(), micr::Reject));
+    }
     return reading;
 }
 
@@ -619,24 +716,40 @@ OcrLine Read(const GreyImage& window, double dotsPerInch, const OcrReadRequest& 
     const int shiftX = std::max(1, static_cast<int>(std::lround(0.15 * dotsPerMm)));
     const int shiftY = std::max(2, static_cast<int>(std::lround(0.3 * dotsPerMm)));
     const int context = std::max(2, static_cast<int>(std::lround(0.12 * line.CharacterHeight)));
+    const FaintInk faint = [&](double from, double to) {
+        const int x0 = std::max(0, static_cast<int>(std::floor(from)));
+        const int x1 = std::min(map.Width, static_cast<int>(std::ceil(to)));
+        const double h = line.CharacterHeight;
+        int area = 0, inked = 0;
+        for (int x = x0; x < x1; ++x) {
+            const double base = line.Base.At(x);
+            const int y0 = std::max(0, static_cast<int>(base - 1.1 * h));
+            const int y1 = std::min(map.Height, static_cast<int>(base + 0.1 * h) + 1);
+            for (int y = y0; y < y1; ++y) {
+                ++area;
+                inked += map.At(x, y) >= 0.25f;
+            }
+        }
+        return area > 0 && inked >= 0.1 * area;
+    };
     const auto readWith = [&](const TemplateSet& set, double scale, std::vector<CharacterCell>& cells) {
         double narrowestPitch = 1e9;
         for (double p : set.PitchPixels)
             narrowestPitch = std::min(narrowestPitch, p);
         const double groupWidth = std::max(0.85 * widestPitch * scale, 1.1 * set.MaxWidth);
         cells = CutCharacters(map, components, labels, line, groupWidth, narrowestPitch);
-        std::vector<std::vector<double>> scores;
+        std::vector<std::vector<Match>> scores;
         scores.reserve(cells.size());
         for (const CharacterCell& cell : cells)
             scores.push_back(ScoreCell(map, labels, cell, line.Base, set, shiftX, shiftY, context));
         if (request.FontSwitching || set.Fonts.size() == 1)
-            return ReadCells(cells, scores, set, std::vector<bool>(set.Fonts.size(), true), acceptance);
+            return ReadCells(cells, scores, set, std::vector<bool>(set.Fonts.size(), true), acceptance, faint);
         // One font per line: the font that reads the line best.
         Reading chosen;
         for (size_t f = 0; f < set.Fonts.size(); ++f) {
             std::vector<bool> only(set.Fonts.size(), false);
             only[f] = true;
-            Reading r = ReadCells(cells, scores, set, only, acceptance);
+            Reading r = ReadCells(cells, scores, set, only, acceptance, faint);
             if (f == 0 || r.Rejects < chosen.Rejects ||
                 (r.Rejects == chosen.Rejects && r.MeanScore > chosen.MeanScore))
                 chosen = std::move(r);

@@ -22,7 +22,7 @@ namespace decode {
 // character by this much, to be read.
 struct OcrAcceptance {
     double MinScore = 0.80;
-    double MinMargin = 0.06;
+    double MinMargin = 0.08;
 };
 
 struct OcrCharacter {

@@ -66,7 +66,7 @@ bool MakeTemplate(char symbol, size_t fontIndex, const GlyphMask& mask, int penT
     t.BoxTop = maskTop + box.Top;
     t.Ink.resize(static_cast<size_t>(t.Width) * t.Height);
     t.Sum = t.SumSquares = 0;
-    int solidTop = t.Height, solidBottom = -1;
+    int solidTop = t.Height, solidBottom = -1, solidLeft = t.Width, solidRight = -1;
     for (int y = 0; y < t.Height; ++y)
         for (int x = 0; x < t.Width; ++x) {
             const float v = mask.At(box.Left + x, box.Top + y) / 255.0f;
@@ -76,9 +76,13 @@ bool MakeTemplate(char symbol, size_t fontIndex, const GlyphMask& mask, int penT
             if (v >= 0.5f) {
                 solidTop = std::min(solidTop, y);
                 solidBottom = std::max(solidBottom, y);
+                solidLeft = std::min(solidLeft, x);
+                solidRight = std::max(solidRight, x);
             }
         }
     t.SolidHeight = solidBottom >= solidTop ? solidBottom - solidTop + 1 : t.Height;
+    t.SolidLeft = solidRight >= solidLeft ? solidLeft : 0;
+    t.SolidWidth = solidRight >= solidLeft ? solidRight - solidLeft + 1 : t.Width;
     return true;
 }
 

@@ -56,7 +56,10 @@ struct CharTemplate {
     int Height = 0;
     int BoxLeft = 0;
     int BoxTop = 0;
-    int SolidHeight = 0; // rows inked to at least one half: the height a scan shows
+    // The part inked to at least one half (what a scan shows as ink), within the box.
+    int SolidLeft = 0;
+    int SolidWidth = 0;
+    int SolidHeight = 0;
     std::vector<float> Ink;
     double Sum = 0;
     double SumSquares = 0;
