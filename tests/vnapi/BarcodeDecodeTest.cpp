@@ -24,8 +24,8 @@ ZXing::BitMatrix Encode(ZXing::BarcodeFormat format, const std::string& text)
 
 // A cheque with a linear symbol of 0.33 mm modules, 9 mm high, its right end
 // 100 mm from the right edge and its bottom 6 mm up: inside the default window.
-std::unique_ptr<PackedBitmap> ChequeWithBarcode(ZXing::BarcodeFormat format, const std::string& text,
-                                                uint16_t bits = 8, double dpi = 200)
+std::unique_ptr<PackedBitmap> ChequeWithBarcode(ZXing::BarcodeFormat format, const std::string& text, uint16_t bits = 8,
+                                                double dpi = 200)
 {
     synth::Canvas canvas = synth::MakePaper(175, 80, dpi, {}, 21);
     synth::PaintBarcode(canvas, Encode(format, text), 0.33, 9, 100, 6);
@@ -108,9 +108,9 @@ TEST(BarcodeDecode, TwoOfFiveNeedsAnEvenCountOfAtLeastSixDigits)
         const char* Text;
         bool Accepted;
     };
-    for (const Case c : {Case{"", false}, Case{"1234", false}, Case{"12345", false}, Case{"123456", true},
-                         Case{"1234567", false}, Case{"12345678", true}, Case{"12345a", false},
-                         Case{"00000000000000000000", true}})
+    for (const Case c :
+         {Case{"", false}, Case{"1234", false}, Case{"12345", false}, Case{"123456", true}, Case{"1234567", false},
+          Case{"12345678", true}, Case{"12345a", false}, Case{"00000000000000000000", true}})
         EXPECT_EQ(decode::IsAcceptableItf(c.Text), c.Accepted) << c.Text;
 
     const auto shortItf = ChequeWithBarcode(ZXing::BarcodeFormat::ITF, "1234");

@@ -25,7 +25,8 @@ void SetPixel(PackedBitmap& bmp, int x, int y, uint32_t value)
         row[x >> 3] = static_cast<uint8_t>(value ? row[x >> 3] | (0x80 >> (x & 7)) : row[x >> 3] & ~(0x80 >> (x & 7)));
         break;
     case 4:
-        row[x >> 1] = static_cast<uint8_t>((x & 1) ? (row[x >> 1] & 0xF0) | value : (row[x >> 1] & 0x0F) | (value << 4));
+        row[x >> 1] =
+            static_cast<uint8_t>((x & 1) ? (row[x >> 1] & 0xF0) | value : (row[x >> 1] & 0x0F) | (value << 4));
         break;
     case 8: row[x] = static_cast<uint8_t>(value); break;
     case 24: row[3 * x] = row[3 * x + 1] = row[3 * x + 2] = static_cast<uint8_t>(value); break;
@@ -39,10 +40,7 @@ void Fill(PackedBitmap& bmp, uint32_t value)
             SetPixel(bmp, x, y, value);
 }
 
-uint8_t GreyAt(const PackedBitmap& bmp, int x, int y)
-{
-    return decode::ExtractGrey(bmp, {x, y, 1, 1}).Pixels.at(0);
-}
+uint8_t GreyAt(const PackedBitmap& bmp, int x, int y) { return decode::ExtractGrey(bmp, {x, y, 1, 1}).Pixels.at(0); }
 
 } // namespace
 
@@ -120,7 +118,7 @@ TEST(DecodeWindow, GreyLevelsOfEveryDepth)
 
     auto colour = PackedBitmap::Create(2, 2, 24, 200);
     uint8_t* p = colour->Row(1) + 3; // picture pixel (1, 0)
-    p[0] = 255; // blue only
+    p[0] = 255;                      // blue only
     EXPECT_EQ(GreyAt(*colour, 1, 0), 29);
     EXPECT_EQ(GreyAt(*colour, 1, 1), 0);
 }

@@ -6,7 +6,7 @@
 // Random lines of each read type under random print and scan conditions (a
 // fixed seed: the same lines every run): not one character may be misread,
 // and rejects must stay rare.
-class OcrAccuracy : public ::testing::TestWithParam<char> {};
+class OcrAccuracy : public ::testing::TestWithParam<char> { };
 
 TEST_P(OcrAccuracy, RandomLinesAreNeverMisread)
 {
@@ -19,12 +19,11 @@ TEST_P(OcrAccuracy, RandomLinesAreNeverMisread)
         char text[256];
         uint16_t length = sizeof text;
         const DecodeOptions options{1, line.Mode};
-        ASSERT_EQ(decode::CodelineReadFromBitmap(line.Image.get(), line.ReadType.c_str(), 0, 6, 4, 150, 10.5f,
-                                                 &options, text, &length),
+        ASSERT_EQ(decode::CodelineReadFromBitmap(line.Image.get(), line.ReadType.c_str(), 0, 6, 4, 150, 10.5f, &options,
+                                                 text, &length),
                   0);
         const synth::Score s = synth::Compare(line.Expected, text);
-        EXPECT_EQ(s.Misreads, 0) << "printed '" << line.Expected << "'\n   read '" << text << "'\n"
-                                 << line.Conditions;
+        EXPECT_EQ(s.Misreads, 0) << "printed '" << line.Expected << "'\n   read '" << text << "'\n" << line.Conditions;
         total.Characters += s.Characters;
         total.Rejects += s.Rejects;
         total.Misreads += s.Misreads;

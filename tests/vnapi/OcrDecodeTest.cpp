@@ -196,6 +196,24 @@ TEST(OcrDecode, TheWindowChoosesWhatIsRead)
     EXPECT_EQ(right, "2222");
 }
 
+TEST(OcrDecode, AnE13bCodelineUnderTheOcrLineIsToldApart)
+{
+    // The default window also covers the magnetic codeline's band: its
+    // baseline 4.76 mm (3/16 in) above the bottom edge.
+    for (uint16_t bits : {8, 1}) {
+        synth::Canvas canvas = synth::MakePaper(175, 80, 200, {}, 5);
+        synth::InkStyle ink;
+        synth::PaintPrint(canvas, synth::RenderLine({{TemplateFont::E13b, "T021000021T 123456789U 0000012345$"}}, 200),
+                          20, 4.76, ink);
+        synth::PaintPrint(canvas, synth::RenderLine({{TemplateFont::OcrB, "<0001234567> 8901+"}}, 200), 12, 10.5,
+                          ink);
+        synth::AddNoise(canvas, 5, 6);
+        const auto image = synth::ToBitmap(canvas, bits);
+        EXPECT_EQ(ReadCodeline(image.get(), "B").Text, "<0001234567> 8901+") << bits << " bits";
+        EXPECT_EQ(ReadCodeline(image.get(), "E").Text, "T021000021T 123456789U 0000012345$") << bits << " bits";
+    }
+}
+
 TEST(OcrDecode, NothingToReadIsAnEmptyAnswer)
 {
     synth::Canvas paper = synth::MakePaper(175, 80, 200, {}, 9);
@@ -277,8 +295,8 @@ TEST(OcrDecode, CapacityIsRespected)
 
     char untouched[4] = {'a', 'b', 'c', 'd'};
     uint16_t length = 0;
-    EXPECT_EQ(decode::CodelineReadFromBitmap(cheque.Image.get(), "B", 0, WindowX, WindowY, WindowWidth,
-                                             WindowHeight, nullptr, untouched, &length),
+    EXPECT_EQ(decode::CodelineReadFromBitmap(cheque.Image.get(), "B", 0, WindowX, WindowY, WindowWidth, WindowHeight,
+                                             nullptr, untouched, &length),
               2);
     EXPECT_EQ(length, 0);
     EXPECT_EQ(untouched[0], 'a') << "a capacity of 0 writes nothing";
@@ -291,8 +309,8 @@ TEST(OcrDecode, WindowUsedAndItsRectangle)
     decode::PixelRect used;
     char text[256];
     uint16_t length = sizeof text;
-    ASSERT_EQ(decode::CodelineReadFromBitmap(image.get(), "B", 0, WindowX, WindowY, WindowWidth, WindowHeight,
-                                             nullptr, text, &length, &used),
+    ASSERT_EQ(decode::CodelineReadFromBitmap(image.get(), "B", 0, WindowX, WindowY, WindowWidth, WindowHeight, nullptr,
+                                             text, &length, &used),
               0);
     EXPECT_EQ(used, decode::WindowToPixels(*image, 0, WindowX, WindowY, WindowWidth, WindowHeight));
     // Drawn on the image, the rectangle does not disturb the next read of the window.
@@ -338,7 +356,7 @@ TEST(OcrDecode, E13bTemplatesComeFromTheGlyphSource)
 // of a line: it reads as itself or as '!', never as another character nor as
 // a blank (a washed-out character is still there), and its neighbours keep
 // their places.
-class DamagedCharacter : public ::testing::TestWithParam<const char*> {};
+class DamagedCharacter : public ::testing::TestWithParam<const char*> { };
 
 TEST_P(DamagedCharacter, IsRejectedNeverMisread)
 {
@@ -348,8 +366,8 @@ TEST_P(DamagedCharacter, IsRejectedNeverMisread)
     int rejected = 0, total = 0;
     for (const decode::FontAlphabet& alphabet : request.Fonts) {
         for (char symbol : alphabet.Characters) {
-            for (int kind : {HeavyBlur, SmudgeBlur, EraseRightHalf, EraseLeftHalf, EraseMiddleBand, EraseTop,
-                             EraseBottom}) {
+            for (int kind :
+                 {HeavyBlur, SmudgeBlur, EraseRightHalf, EraseLeftHalf, EraseMiddleBand, EraseTop, EraseBottom}) {
                 const std::string text = std::string("0123") + symbol + "4567";
                 ChequeOptions o;
                 o.HeightMm = 20; // the bottom strip is all the read looks at

@@ -56,7 +56,8 @@ inline Canvas MakePaper(double widthMm, double heightMm, double dpi, const Paper
         for (int x = 0; x < c.Width; ++x) {
             // A guilloche-like wavy line pattern, as security papers carry.
             const double s = std::sin(6.283 * (x / wave1 + 0.35 * std::sin(6.283 * y / wave2 + phase)));
-            c.Paper[static_cast<size_t>(y) * c.Width + x] = style.Level - style.Pattern * static_cast<float>(0.5 + 0.5 * s);
+            c.Paper[static_cast<size_t>(y) * c.Width + x] =
+                style.Level - style.Pattern * static_cast<float>(0.5 + 0.5 * s);
         }
     c.Grey = c.Paper;
     return c;
@@ -70,7 +71,7 @@ struct Print {
     int BaselineRow = 0;
     struct Span {
         char Symbol;
-        int From, To; // mask columns, To exclusive
+        int From, To;    // mask columns, To exclusive
         int Top, Bottom; // mask rows, Bottom exclusive
     };
     std::vector<Span> Characters;
@@ -114,8 +115,9 @@ inline Print RenderLine(const std::vector<Segment>& segments, double dpi, double
         const double pitch = decode::NominalPitchInch(s.Font) * hiDpi;
         std::unique_ptr<FontRaster> raster;
         if (s.Font != decode::TemplateFont::E13b)
-            raster = std::make_unique<FontRaster>(s.Font == decode::TemplateFont::OcrA ? FontFace::OcrA : FontFace::OcrB,
-                                                  decode::EmPixelsFor(s.Font, hiDpi));
+            raster =
+                std::make_unique<FontRaster>(s.Font == decode::TemplateFont::OcrA ? FontFace::OcrA : FontFace::OcrB,
+                                             decode::EmPixelsFor(s.Font, hiDpi));
         for (char ch : s.Text) {
             if (ch != ' ') {
                 Placed p{ch, {}, 0, 0};
@@ -319,7 +321,6 @@ inline std::unique_ptr<PackedBitmap> ToBitmap(const Canvas& c, uint16_t bits, in
     return bmp;
 }
 
-
 // ---- Random codelines for the accuracy sweeps ---------------------------------
 
 struct SweepLine {
@@ -336,7 +337,9 @@ inline SweepLine MakeSweepLine(char readType, uint32_t seed)
 {
     std::mt19937 rng(seed);
     std::uniform_real_distribution<double> u(0, 1);
-    const auto pick = [&](const std::string& from) { return from[static_cast<size_t>(u(rng) * from.size()) % from.size()]; };
+    const auto pick = [&](const std::string& from) {
+        return from[static_cast<size_t>(u(rng) * from.size()) % from.size()];
+    };
     const auto between = [&](double lo, double hi) { return lo + (hi - lo) * u(rng); };
 
     decode::OcrReadRequest request;
@@ -406,7 +409,8 @@ inline SweepLine MakeSweepLine(char readType, uint32_t seed)
     line.Image = ToBitmap(canvas, bits);
 
     char text[200];
-    std::snprintf(text, sizeof text, "seed %u: %g dpi, %u bits, paper %.0f pattern %.0f noise %.1f, ink %.0f, "
+    std::snprintf(text, sizeof text,
+                  "seed %u: %g dpi, %u bits, paper %.0f pattern %.0f noise %.1f, ink %.0f, "
                   "size %.3f, spread %.2f, skew %.2f, oversample %d",
                   seed, dpi, bits, paper.Level, paper.Pattern, paper.Noise, ink.Level, size, spread, ink.SkewDegrees,
                   oversample);
@@ -418,7 +422,7 @@ inline SweepLine MakeSweepLine(char readType, uint32_t seed)
 struct Score {
     int Characters = 0; // printed characters, blanks not counted
     int Rejects = 0;
-    int Misreads = 0;   // a wrong character, or a line cut into the wrong number of characters
+    int Misreads = 0; // a wrong character, or a line cut into the wrong number of characters
 };
 
 inline Score Compare(const std::string& expected, const std::string& read)

@@ -48,7 +48,7 @@ bool LinearBarcodeFromLetter(char letter, LinearBarcode& type)
 bool IsAcceptableItf(std::string_view text)
 {
     return text.size() >= 6 && text.size() % 2 == 0 &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+        std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 BarcodeRead ReadLinearBarcode(const GreyImage& window, LinearBarcode type)

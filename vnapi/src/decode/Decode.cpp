@@ -48,8 +48,8 @@ GreyImage WindowGrey(const PackedBitmap& image, const PixelRect& rect, double& d
 
 bool Readable(const PackedBitmap* image) { return image && image->IsValid(); }
 
-int32_t ReadBarcodeWindow(const PackedBitmap& image, const PixelRect& rect, bool pdf417, LinearBarcode type,
-                          char* text, uint16_t* length, int32_t* extra)
+int32_t ReadBarcodeWindow(const PackedBitmap& image, const PixelRect& rect, bool pdf417, LinearBarcode type, char* text,
+                          uint16_t* length, int32_t* extra)
 {
     BarcodeRead read;
     if (!rect.IsEmpty()) {

@@ -10,10 +10,7 @@ namespace {
 
 constexpr double MillimetresPerInch = 25.4;
 
-double DpiFromHeader(int32_t pelsPerMetre)
-{
-    return pelsPerMetre > 0 ? pelsPerMetre * 0.0254 : DefaultDotsPerInch;
-}
+double DpiFromHeader(int32_t pelsPerMetre) { return pelsPerMetre > 0 ? pelsPerMetre * 0.0254 : DefaultDotsPerInch; }
 
 uint8_t Luminance(uint8_t blue, uint8_t green, uint8_t red)
 {

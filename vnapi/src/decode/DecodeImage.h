@@ -21,7 +21,7 @@ struct PixelRect {
     int32_t Width = 0;
     int32_t Height = 0;
     bool IsEmpty() const { return Width <= 0 || Height <= 0; }
-    int32_t Right() const { return Left + Width; }   // exclusive
+    int32_t Right() const { return Left + Width; }  // exclusive
     int32_t Bottom() const { return Top + Height; } // exclusive
     bool operator==(const PixelRect&) const = default;
 };

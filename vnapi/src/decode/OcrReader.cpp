@@ -18,6 +18,8 @@ constexpr float MinContrast = 60.0f;
 // may lie from where its pitch puts them.
 constexpr double OffPitchTolerancePx = 1.6;
 constexpr double OffPitchTolerance = 0.1;
+// Rows of print looked at in one window.
+constexpr int MaxLines = 3;
 
 using TemplateProvider = std::function<std::shared_ptr<const TemplateSet>(double dotsPerInch)>;
 
@@ -30,7 +32,8 @@ std::vector<float> BoxMean(const std::vector<float>& src, int w, int h, int r)
         double row = 0;
         for (int x = 0; x < w; ++x) {
             row += src[static_cast<size_t>(y) * w + x];
-            integral[static_cast<size_t>(y + 1) * (w + 1) + x + 1] = integral[static_cast<size_t>(y) * (w + 1) + x + 1] + row;
+            integral[static_cast<size_t>(y + 1) * (w + 1) + x + 1] =
+                integral[static_cast<size_t>(y) * (w + 1) + x + 1] + row;
         }
     }
     std::vector<float> out(src.size());
@@ -39,9 +42,8 @@ std::vector<float> BoxMean(const std::vector<float>& src, int w, int h, int r)
         for (int x = 0; x < w; ++x) {
             const int x0 = std::max(0, x - r), x1 = std::min(w, x + r + 1);
             const double sum = integral[static_cast<size_t>(y1) * (w + 1) + x1] -
-                               integral[static_cast<size_t>(y0) * (w + 1) + x1] -
-                               integral[static_cast<size_t>(y1) * (w + 1) + x0] +
-                               integral[static_cast<size_t>(y0) * (w + 1) + x0];
+                integral[static_cast<size_t>(y0) * (w + 1) + x1] - integral[static_cast<size_t>(y1) * (w + 1) + x0] +
+                integral[static_cast<size_t>(y0) * (w + 1) + x0];
             out[static_cast<size_t>(y) * w + x] = static_cast<float>(sum / ((y1 - y0) * (x1 - x0)));
         }
     }
@@ -257,14 +259,16 @@ struct TextLine {
     std::vector<int> Members; // components on the line, any size
 };
 
+// The row of character-sized components that most of those not yet taken
+// share; they are marked taken.
 bool FindTextLine(const std::vector<Component>& components, double referenceHeight, double widestPitch,
-                  TextLine& line)
+                  std::vector<bool>& taken, TextLine& line)
 {
     const double h0 = referenceHeight;
     std::vector<int> tall;
     for (int i = 0; i < static_cast<int>(components.size()); ++i) {
         const Component& c = components[i];
-        if (c.HeightPx() >= 0.55 * h0 && c.HeightPx() <= 1.7 * h0 && c.WidthPx() <= 3.5 * widestPitch &&
+        if (!taken[i] && c.HeightPx() >= 0.55 * h0 && c.HeightPx() <= 1.7 * h0 && c.WidthPx() <= 3.5 * widestPitch &&
             c.WidthPx() >= 0.08 * h0)
             tall.push_back(i);
     }
@@ -303,6 +307,8 @@ bool FindTextLine(const std::vector<Component>& components, double referenceHeig
         onLine = std::move(again);
     }
     line.Base = FitBaseline(components, onLine, fitTolerance);
+    for (int j : onLine)
+        taken[j] = true;
     std::vector<double> heights;
     for (int j : onLine)
         if (std::abs(components[j].Bottom - line.Base.At(components[j].CentreX())) <= fitTolerance)
@@ -425,7 +431,7 @@ struct Match {
 // characters masked out) against the template placed on the baseline and
 // centred on the cell, over the union of both boxes, best of small shifts.
 std::vector<Match> ScoreCell(const InkMap& map, const std::vector<int>& labels, const CharacterCell& cell,
-                              const Baseline& base, const TemplateSet& set, int shiftX, int shiftY, int context)
+                             const Baseline& base, const TemplateSet& set, int shiftX, int shiftY, int context)
 {
     const double centreX = (cell.Left + cell.Right) / 2.0;
     const double baseY = base.At(centreX);
@@ -453,10 +459,10 @@ std::vector<Match> ScoreCell(const InkMap& map, const std::vector<int>& labels, 
             if (sx < 0 || sx >= map.Width)
                 continue;
             const int label = labels[static_cast<size_t>(sy) * map.Width + sx];
-            const bool ours = label ? (sx >= cell.From && sx < cell.To &&
-                                       std::find(cell.Members.begin(), cell.Members.end(), label - 1) !=
-                                           cell.Members.end())
-                                    : true;
+            const bool ours = label
+                ? (sx >= cell.From && sx < cell.To &&
+                   std::find(cell.Members.begin(), cell.Members.end(), label - 1) != cell.Members.end())
+                : true;
             if (ours)
                 patch[static_cast<size_t>(y) * pw + x] = map.At(sx, sy);
         }
@@ -474,7 +480,7 @@ std::vector<Match> ScoreCell(const InkMap& map, const std::vector<int>& labels, 
     }
     const auto rectSum = [&](const std::vector<double>& s, int x0, int y0, int x1, int y1) {
         return s[static_cast<size_t>(y1) * (pw + 1) + x1] - s[static_cast<size_t>(y0) * (pw + 1) + x1] -
-               s[static_cast<size_t>(y1) * (pw + 1) + x0] + s[static_cast<size_t>(y0) * (pw + 1) + x0];
+            s[static_cast<size_t>(y1) * (pw + 1) + x0] + s[static_cast<size_t>(y0) * (pw + 1) + x0];
     };
 
     std::vector<Match> scores(set.Templates.size());
@@ -554,7 +560,7 @@ bool SizeAgrees(const CharacterCell& cell, const CharTemplate& t)
 {
     const int width = cell.Right - cell.Left, height = cell.Bottom - cell.Top;
     return std::abs(width - t.SolidWidth) <= std::max(2.5, 0.2 * t.SolidWidth) &&
-           std::abs(height - t.SolidHeight) <= std::max(2.0, 0.1 * t.SolidHeight);
+        std::abs(height - t.SolidHeight) <= std::max(2.0, 0.1 * t.SolidHeight);
 }
 
 // Printed characters stand on the font's pitch: within a run of characters
@@ -586,7 +592,8 @@ void RejectOffPitch(std::vector<OcrCharacter>& characters, const std::vector<siz
             pens.push_back((penFromLeft(i) + penFromRight(i)) / 2.0);
         std::vector<int> index{0};
         for (size_t k = 1; k < run.size(); ++k)
-            index.push_back(index.back() + std::max(1, static_cast<int>(std::lround((pens[k] - pens[k - 1]) / nominal))));
+            index.push_back(index.back() +
+                            std::max(1, static_cast<int>(std::lround((pens[k] - pens[k - 1]) / nominal))));
         std::vector<double> slopes;
         for (size_t a = 0; a < run.size(); ++a)
             for (size_t b = a + 1; b < run.size(); ++b)
@@ -607,8 +614,7 @@ void RejectOffPitch(std::vector<OcrCharacter>& characters, const std::vector<siz
     for (size_t i = 0; i < characters.size(); ++i) {
         if (characters[i].Symbol == micr::Reject)
             continue;
-        if (!run.empty() &&
-            set.Templates[templateOf[run.back()]].FontIndex != set.Templates[templateOf[i]].FontIndex)
+        if (!run.empty() && set.Templates[templateOf[run.back()]].FontIndex != set.Templates[templateOf[i]].FontIndex)
             check();
         run.push_back(i);
     }
@@ -650,7 +656,8 @@ Reading ReadCells(const std::vector<CharacterCell>& cells, const std::vector<std
     // Faint characters just before the first and after the last one.
     const auto faintRun = [&](double from, double step) {
         std::string rejects;
-        for (int k = 1; k <= 3 && faint(from + k * step - 0.4 * std::abs(step), from + k * step + 0.4 * std::abs(step)); ++k)
+        for (int k = 1; k <= 3 && faint(from + k * step - 0.4 * std::abs(step), from + k * step + 0.4 * std::abs(step));
+             ++k)
             rejects += micr::Reject;
         return rejects;
     };
@@ -709,81 +716,103 @@ OcrLine Read(const GreyImage& window, double dotsPerInch, const OcrReadRequest& 
     }
     if (highRef <= 0)
         return result;
-    TextLine line;
-    if (!FindTextLine(components, (lowRef + highRef) / 2.0, widestPitch, line))
-        return result;
+    // A window may hold more than one row of print (an E13B codeline under
+    // an OCR line): the rows with most characters are read, and the one that
+    // reads best in the fonts asked for is the answer.
+    std::vector<bool> taken(components.size(), false);
+    std::vector<TextLine> lines;
+    for (int k = 0; k < MaxLines; ++k) {
+        TextLine line;
+        if (!FindTextLine(components, (lowRef + highRef) / 2.0, widestPitch, taken, line))
+            break;
+        lines.push_back(std::move(line));
+    }
 
     const int shiftX = std::max(1, static_cast<int>(std::lround(0.15 * dotsPerMm)));
     const int shiftY = std::max(2, static_cast<int>(std::lround(0.3 * dotsPerMm)));
-    const int context = std::max(2, static_cast<int>(std::lround(0.12 * line.CharacterHeight)));
-    const FaintInk faint = [&](double from, double to) {
-        const int x0 = std::max(0, static_cast<int>(std::floor(from)));
-        const int x1 = std::min(map.Width, static_cast<int>(std::ceil(to)));
-        const double h = line.CharacterHeight;
-        int area = 0, inked = 0;
-        for (int x = x0; x < x1; ++x) {
-            const double base = line.Base.At(x);
-            const int y0 = std::max(0, static_cast<int>(base - 1.1 * h));
-            const int y1 = std::min(map.Height, static_cast<int>(base + 0.1 * h) + 1);
-            for (int y = y0; y < y1; ++y) {
-                ++area;
-                inked += map.At(x, y) >= 0.25f;
+    const auto readLine = [&](const TextLine& line) {
+        const int context = std::max(2, static_cast<int>(std::lround(0.12 * line.CharacterHeight)));
+        const FaintInk faint = [&](double from, double to) {
+            const int x0 = std::max(0, static_cast<int>(std::floor(from)));
+            const int x1 = std::min(map.Width, static_cast<int>(std::ceil(to)));
+            const double h = line.CharacterHeight;
+            int area = 0, inked = 0;
+            for (int x = x0; x < x1; ++x) {
+                const double base = line.Base.At(x);
+                const int y0 = std::max(0, static_cast<int>(base - 1.1 * h));
+                const int y1 = std::min(map.Height, static_cast<int>(base + 0.1 * h) + 1);
+                for (int y = y0; y < y1; ++y) {
+                    ++area;
+                    inked += map.At(x, y) >= 0.25f;
+                }
+            }
+            return area > 0 && inked >= 0.1 * area;
+        };
+        const auto readWith = [&](const TemplateSet& set, double scale, std::vector<CharacterCell>& cells) {
+            double narrowestPitch = 1e9;
+            for (double p : set.PitchPixels)
+                narrowestPitch = std::min(narrowestPitch, p);
+            const double groupWidth = std::max(0.85 * widestPitch * scale, 1.1 * set.MaxWidth);
+            cells = CutCharacters(map, components, labels, line, groupWidth, narrowestPitch);
+            std::vector<std::vector<Match>> scores;
+            scores.reserve(cells.size());
+            for (const CharacterCell& cell : cells)
+                scores.push_back(ScoreCell(map, labels, cell, line.Base, set, shiftX, shiftY, context));
+            if (request.FontSwitching || set.Fonts.size() == 1)
+                return ReadCells(cells, scores, set, std::vector<bool>(set.Fonts.size(), true), acceptance, faint);
+            // One font per line: the font that reads the line best.
+            Reading chosen;
+            for (size_t f = 0; f < set.Fonts.size(); ++f) {
+                std::vector<bool> only(set.Fonts.size(), false);
+                only[f] = true;
+                Reading r = ReadCells(cells, scores, set, only, acceptance, faint);
+                if (f == 0 || r.Rejects < chosen.Rejects ||
+                    (r.Rejects == chosen.Rejects && r.MeanScore > chosen.MeanScore))
+                    chosen = std::move(r);
+            }
+            return chosen;
+        };
+
+        std::vector<CharacterCell> cells;
+        Reading reading = readWith(*nominal, 1.0, cells);
+
+        // Print larger or smaller than nominal: the characters read give the
+        // printed size (their height against their template's), and the line is
+        // read again with templates rendered at that size, in steps of 2 %. When
+        // nothing could be read, the height of the line says it.
+        std::vector<double> ratios;
+        for (size_t i = 0; i < reading.Characters.size(); ++i) {
+            const CharTemplate& t = nominal->Templates[reading.TemplateOf[i]];
+            if (reading.Characters[i].Symbol != micr::Reject && t.SolidHeight >= 0.5 * lowRef)
+                ratios.push_back((cells[i].Bottom - cells[i].Top) / static_cast<double>(t.SolidHeight));
+        }
+        double scale = Median(ratios);
+        if (ratios.empty())
+            scale = line.CharacterHeight < lowRef ? line.CharacterHeight / lowRef
+                : line.CharacterHeight > highRef  ? line.CharacterHeight / highRef
+                                                  : 1.0;
+        scale = std::clamp(std::round(scale * 50.0) / 50.0, 0.6, 1.6);
+        if (std::abs(scale - 1.0) > 0.03) {
+            const std::shared_ptr<const TemplateSet> scaled = templatesAt(dotsPerInch * scale);
+            if (scaled && !scaled->Empty()) {
+                std::vector<CharacterCell> scaledCells;
+                Reading again = readWith(*scaled, scale, scaledCells);
+                if (again.Rejects < reading.Rejects ||
+                    (again.Rejects == reading.Rejects && again.MeanScore > reading.MeanScore))
+                    reading = std::move(again);
             }
         }
-        return area > 0 && inked >= 0.1 * area;
-    };
-    const auto readWith = [&](const TemplateSet& set, double scale, std::vector<CharacterCell>& cells) {
-        double narrowestPitch = 1e9;
-        for (double p : set.PitchPixels)
-            narrowestPitch = std::min(narrowestPitch, p);
-        const double groupWidth = std::max(0.85 * widestPitch * scale, 1.1 * set.MaxWidth);
-        cells = CutCharacters(map, components, labels, line, groupWidth, narrowestPitch);
-        std::vector<std::vector<Match>> scores;
-        scores.reserve(cells.size());
-        for (const CharacterCell& cell : cells)
-            scores.push_back(ScoreCell(map, labels, cell, line.Base, set, shiftX, shiftY, context));
-        if (request.FontSwitching || set.Fonts.size() == 1)
-            return ReadCells(cells, scores, set, std::vector<bool>(set.Fonts.size(), true), acceptance, faint);
-        // One font per line: the font that reads the line best.
-        Reading chosen;
-        for (size_t f = 0; f < set.Fonts.size(); ++f) {
-            std::vector<bool> only(set.Fonts.size(), false);
-            only[f] = true;
-            Reading r = ReadCells(cells, scores, set, only, acceptance, faint);
-            if (f == 0 || r.Rejects < chosen.Rejects ||
-                (r.Rejects == chosen.Rejects && r.MeanScore > chosen.MeanScore))
-                chosen = std::move(r);
-        }
-        return chosen;
+        return reading;
     };
 
-    std::vector<CharacterCell> cells;
-    Reading reading = readWith(*nominal, 1.0, cells);
-
-    // Print larger or smaller than nominal: the characters read give the
-    // printed size (their height against their template's), and the line is
-    // read again with templates rendered at that size, in steps of 2 %. When
-    // nothing could be read, the height of the line says it.
-    std::vector<double> ratios;
-    for (size_t i = 0; i < reading.Characters.size(); ++i) {
-        const CharTemplate& t = nominal->Templates[reading.TemplateOf[i]];
-        if (reading.Characters[i].Symbol != micr::Reject && t.SolidHeight >= 0.5 * lowRef)
-            ratios.push_back((cells[i].Bottom - cells[i].Top) / static_cast<double>(t.SolidHeight));
-    }
-    double scale = Median(ratios);
-    if (ratios.empty())
-        scale = line.CharacterHeight < lowRef ? line.CharacterHeight / lowRef
-              : line.CharacterHeight > highRef ? line.CharacterHeight / highRef
-                                               : 1.0;
-    scale = std::clamp(std::round(scale * 50.0) / 50.0, 0.6, 1.6);
-    if (std::abs(scale - 1.0) > 0.03) {
-        const std::shared_ptr<const TemplateSet> scaled = templatesAt(dotsPerInch * scale);
-        if (scaled && !scaled->Empty()) {
-            std::vector<CharacterCell> scaledCells;
-            Reading again = readWith(*scaled, scale, scaledCells);
-            if (again.Rejects < reading.Rejects ||
-                (again.Rejects == reading.Rejects && again.MeanScore > reading.MeanScore))
-                reading = std::move(again);
+    Reading reading;
+    int mostRead = -1;
+    for (const TextLine& line : lines) {
+        Reading r = readLine(line);
+        const int read = static_cast<int>(r.Characters.size()) - r.Rejects;
+        if (!r.Characters.empty() && (read > mostRead || (read == mostRead && r.Rejects < reading.Rejects))) {
+            mostRead = read;
+            reading = std::move(r);
         }
     }
     if (reading.Characters.empty())

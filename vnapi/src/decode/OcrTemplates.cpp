@@ -14,10 +14,7 @@ namespace {
 const std::string Digits = "0123456789";
 const std::string Letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
-std::string E13bCharacters()
-{
-    return Digits + micr::E13bTransit + micr::E13bOnUs + micr::E13bAmount + micr::E13bDash;
-}
+std::string E13bCharacters() { return Digits + micr::E13bTransit + micr::E13bOnUs + micr::E13bAmount + micr::E13bDash; }
 
 void AddAlphabet(std::vector<FontAlphabet>& fonts, TemplateFont font, const std::string& characters)
 {
@@ -52,8 +49,7 @@ InkBox FindInk(const GlyphMask& mask)
 }
 
 // maskTop: row of the mask's top relative to the baseline.
-bool MakeTemplate(char symbol, size_t fontIndex, const GlyphMask& mask, int penToMaskLeft, int maskTop,
-                  CharTemplate& t)
+bool MakeTemplate(char symbol, size_t fontIndex, const GlyphMask& mask, int penToMaskLeft, int maskTop, CharTemplate& t)
 {
     const InkBox box = FindInk(mask);
     if (box.Empty())
@@ -107,7 +103,8 @@ GlyphMask Downsample(const GlyphMask& hi, int left, int top, int factor, int pha
             int sum = 0;
             for (int sy = 0; sy < factor; ++sy)
                 for (int sx = 0; sx < factor; ++sx)
-                    sum += hi.At((outLeft + x) * factor + phaseX + sx - left, (outTop + y) * factor + phaseY + sy - top);
+                    sum +=
+                        hi.At((outLeft + x) * factor + phaseX + sx - left, (outTop + y) * factor + phaseY + sy - top);
             lo.Coverage[static_cast<size_t>(y) * lo.Width + x] =
                 static_cast<uint8_t>((sum + factor * factor / 2) / (factor * factor));
         }
@@ -212,8 +209,8 @@ TemplateSet BuildTemplates(const std::vector<FontAlphabet>& fonts, double dotsPe
             for (int py = 0; py < phases; ++py)
                 for (int px = 0; px < phases; ++px) {
                     int left = 0, top = 0;
-                    const GlyphMask lo = Downsample(hi, hiLeft, hiTop, Factor, px * Factor / phases,
-                                                    py * Factor / phases, left, top);
+                    const GlyphMask lo =
+                        Downsample(hi, hiLeft, hiTop, Factor, px * Factor / phases, py * Factor / phases, left, top);
                     CharTemplate t;
                     if (!MakeTemplate(symbol, fontIndex, lo, left, top, t))
                         continue;

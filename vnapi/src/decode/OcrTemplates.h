@@ -77,8 +77,7 @@ struct TemplateSet {
 
 // Templates of the fonts and characters asked for, at a resolution. A font
 // whose face is not installed contributes nothing.
-TemplateSet BuildTemplates(const std::vector<FontAlphabet>& fonts, double dotsPerInch,
-                           const E13bGlyphSource& e13b);
+TemplateSet BuildTemplates(const std::vector<FontAlphabet>& fonts, double dotsPerInch, const E13bGlyphSource& e13b);
 
 // The same, kept for reuse (the templates of a read type and resolution are
 // built once per process). Only for the default E13B source.
