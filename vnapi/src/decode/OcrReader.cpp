@@ -85,7 +85,8 @@ struct InkMap {
 };
 
 // Ink as the fraction of the way from the local paper level (a smoothed
-// running maximum wider than any stroke) to the darkest ink of the window.
+// running maximum wider than any stroke) to the darkest ink of the window:
+// paper tint and pattern fall well below one half.
 bool MakeInkMap(const GreyImage& grey, double dotsPerMm, InkMap& map)
 {
     const int w = grey.Width, h = grey.Height;
@@ -309,11 +310,13 @@ bool FindTextLine(const std::vector<Component>& components, double referenceHeig
     line.Base = FitBaseline(components, onLine, fitTolerance);
     for (int j : onLine)
         taken[j] = true;
-    std::vector<double> heights;
-    for (int j : onLine)
+    std::vector<double> heights, all;
+    for (int j : onLine) {
+        all.push_back(components[j].HeightPx());
         if (std::abs(components[j].Bottom - line.Base.At(components[j].CentreX())) <= fitTolerance)
             heights.push_back(components[j].HeightPx());
-    line.CharacterHeight = Median(heights);
+    }
+    line.CharacterHeight = Median(heights.empty() ? all : heights);
 
     // Everything of reasonable size inside the band of the line belongs to it
     // (symbols sit above the baseline, the small ones too).
@@ -629,6 +632,57 @@ struct Reading {
     double MeanScore = 0;
 };
 
+// Whether the columns [from, to) of a line hold a character too faint to
+// have been cut out: a blob of weak ink (a third of the contrast or more) of
+// a character's height or width. Tint, pattern and noise stay below that or
+// stay in specks and threads.
+bool HasFaintCharacter(const InkMap& map, const TextLine& line, double from, double to)
+{
+    const int x0 = std::max(0, static_cast<int>(std::floor(from)));
+    const int x1 = std::min(map.Width, static_cast<int>(std::ceil(to)));
+    const double h = line.CharacterHeight;
+    const double base = line.Base.At((from + to) / 2);
+    const int y0 = std::max(0, static_cast<int>(base - 1.1 * h));
+    const int y1 = std::min(map.Height, static_cast<int>(base + 0.1 * h) + 1);
+    const int w = x1 - x0, ht = y1 - y0;
+    if (w <= 0 || ht <= 0)
+        return false;
+    std::vector<uint8_t> weak(static_cast<size_t>(w) * ht);
+    for (int y = 0; y < ht; ++y)
+        for (int x = 0; x < w; ++x)
+            weak[static_cast<size_t>(y) * w + x] = map.At(x0 + x, y0 + y) >= 0.33f;
+    std::vector<int> stack;
+    for (int start = 0; start < w * ht; ++start) {
+        if (!weak[start])
+            continue;
+        int area = 0, left = w, right = -1, top = ht, bottom = -1;
+        weak[start] = 0;
+        stack.assign(1, start);
+        while (!stack.empty()) {
+            const int at = stack.back();
+            stack.pop_back();
+            const int x = at % w, y = at / w;
+            ++area;
+            left = std::min(left, x);
+            right = std::max(right, x);
+            top = std::min(top, y);
+            bottom = std::max(bottom, y);
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx) {
+                    const int nx = x + dx, ny = y + dy;
+                    if (nx >= 0 && ny >= 0 && nx < w && ny < ht && weak[static_cast<size_t>(ny) * w + nx]) {
+                        weak[static_cast<size_t>(ny) * w + nx] = 0;
+                        stack.push_back(ny * w + nx);
+                    }
+                }
+        }
+        const bool sized = bottom - top + 1 >= 0.35 * h || right - left + 1 >= 0.5 * w;
+        if (sized && area >= 0.15 * (bottom - top + 1) * (right - left + 1) && area >= 0.04 * h * h)
+            return true;
+    }
+    return false;
+}
+
 // faint(from, to): whether the columns hold ink too faint to be cut out as
 // a character (a smudged or washed-out character), which is then reported as
 // a reject rather than left out.
@@ -732,22 +786,7 @@ OcrLine Read(const GreyImage& window, double dotsPerInch, const OcrReadRequest& 
     const int shiftY = std::max(2, static_cast<int>(std::lround(0.3 * dotsPerMm)));
     const auto readLine = [&](const TextLine& line) {
         const int context = std::max(2, static_cast<int>(std::lround(0.12 * line.CharacterHeight)));
-        const FaintInk faint = [&](double from, double to) {
-            const int x0 = std::max(0, static_cast<int>(std::floor(from)));
-            const int x1 = std::min(map.Width, static_cast<int>(std::ceil(to)));
-            const double h = line.CharacterHeight;
-            int area = 0, inked = 0;
-            for (int x = x0; x < x1; ++x) {
-                const double base = line.Base.At(x);
-                const int y0 = std::max(0, static_cast<int>(base - 1.1 * h));
-                const int y1 = std::min(map.Height, static_cast<int>(base + 0.1 * h) + 1);
-                for (int y = y0; y < y1; ++y) {
-                    ++area;
-                    inked += map.At(x, y) >= 0.25f;
-                }
-            }
-            return area > 0 && inked >= 0.1 * area;
-        };
+        const FaintInk faint = [&](double from, double to) { return HasFaintCharacter(map, line, from, to); };
         const auto readWith = [&](const TemplateSet& set, double scale, std::vector<CharacterCell>& cells) {
             double narrowestPitch = 1e9;
             for (double p : set.PitchPixels)
