@@ -3,7 +3,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
-#include <new>
+#include <algorithm>
 #include <string>
 
 #include "decode/BarcodeReader.h"
@@ -14,6 +14,11 @@ namespace decode {
 namespace {
 
 std::atomic<bool> ShowOcrRectangle{false};
+
+// A window without a codeline or symbol is an answer, not a failure of the
+// call: the caller shows the document with an empty text instead of stopping
+// on an error box.
+constexpr int32_t NothingFound = ReplyOk;
 
 void ClearText(char* buffer, uint16_t* length)
 {
@@ -59,6 +64,10 @@ int32_t ReadBarcodeWindow(const PackedBitmap& image, const PixelRect& rect, bool
     }
     if (extra)
         *extra = static_cast<int32_t>(read.Text.size());
+    if (!read.Found) {
+        ClearText(text, length);
+        return NothingFound;
+    }
     return Deliver(read.Text, text, length, ReplyDataLost);
 }
 
@@ -90,6 +99,10 @@ int32_t CodelineReadFromBitmap(const PackedBitmap* image, const char* readType, 
             double dpi = 0;
             const GreyImage grey = WindowGrey(*image, rect, dpi);
             line = ReadOcrLine(grey, dpi, request);
+        }
+        if (!line.Found) {
+            ClearText(codeline, length);
+            return NothingFound;
         }
         return Deliver(line.Text, codeline, length, ReplyCodelineTruncated);
     } catch (...) {
