@@ -4,6 +4,8 @@
 #include <cstring>
 #include <mutex>
 
+#include "decode/Decode.h"
+#include "decode/DecodeImage.h"
 #include "imaging/BmpFile.h"
 #include "imaging/ImageFile.h"
 #include "imaging/ImageOps.h"
@@ -209,22 +211,36 @@ int32_t VirtualUnitApi::Varn_ReadBadge(uint16_t handle, VnWindow, uint8_t, uint1
 
 // ---- Decoding and images (no connection) -----------------------------------
 
-int32_t VirtualUnitApi::Varn_CodelineReadFromBitmap(VnWindow, PackedBitmap*, const char*, uint16_t, float,
-                                                    float, float, float, const DecodeOptions*, char*, uint16_t*)
+int32_t VirtualUnitApi::Varn_CodelineReadFromBitmap(VnWindow, PackedBitmap* image, const char* readType,
+                                                    uint16_t inch, float x, float y, float width, float height,
+                                                    const DecodeOptions* options, char* codeline, uint16_t* length)
 {
-    return Unattached("Varn_CodelineReadFromBitmap", [](VirtualUnit&) { return NotYet; });
+    return Detached("Varn_CodelineReadFromBitmap", [&] {
+        decode::PixelRect window;
+        const int32_t reply = decode::CodelineReadFromBitmap(image, readType, inch, x, y, width, height, options,
+                                                             codeline, length, &window);
+        // "View OCR Rectangle": the caller's image shows where it was read.
+        if (ViewOcrRectangle && image && image->IsValid())
+            decode::DrawWindowRectangle(*image, window);
+        return reply;
+    });
 }
 
-int32_t VirtualUnitApi::Varn_ReadBarcodeFromBitmap(VnWindow, const PackedBitmap*, char, int32_t, int32_t, int32_t,
-                                                   int32_t, char*, uint16_t*)
+int32_t VirtualUnitApi::Varn_ReadBarcodeFromBitmap(VnWindow, const PackedBitmap* image, char barcodeType, int32_t x,
+                                                   int32_t y, int32_t width, int32_t height, char* text,
+                                                   uint16_t* length)
 {
-    return Unattached("Varn_ReadBarcodeFromBitmap", [](VirtualUnit&) { return NotYet; });
+    return Detached("Varn_ReadBarcodeFromBitmap", [&] {
+        return decode::ReadBarcodeFromBitmap(image, barcodeType, x, y, width, height, text, length);
+    });
 }
 
-int32_t VirtualUnitApi::Varn_ReadPdf417FromBitmap(VnWindow, const PackedBitmap*, char*, uint16_t*, int32_t*, int32_t,
-                                                  int32_t, int32_t, int32_t)
+int32_t VirtualUnitApi::Varn_ReadPdf417FromBitmap(VnWindow, const PackedBitmap* image, char* text, uint16_t* length,
+                                                  int32_t* extra, int32_t x, int32_t y, int32_t width, int32_t height)
 {
-    return Unattached("Varn_ReadPdf417FromBitmap", [](VirtualUnit&) { return NotYet; });
+    return Detached("Varn_ReadPdf417FromBitmap", [&] {
+        return decode::ReadPdf417FromBitmap(image, text, length, extra, x, y, width, height);
+    });
 }
 
 int32_t VirtualUnitApi::Varn_ViewOCRRectangle(VnWindow, int32_t show)

@@ -2,6 +2,7 @@
 // then the unit's own work.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string_view>
 
@@ -120,7 +121,7 @@ private:
     template <class Work> int32_t Detached(std::string_view operation, Work&& work);
 
     std::shared_ptr<SharedUnit> Shared;
-    bool ViewOcrRectangle = false;
+    std::atomic<bool> ViewOcrRectangle{false}; // read by decodes outside the lock
 };
 
 } // namespace virtualunit
