@@ -550,7 +550,9 @@ OcrCharacter Decide(const std::vector<Match>& scores, const TemplateSet& set, co
     result.BestSymbol = bestSymbol;
     result.Score = best;
     result.Margin = best - second;
-    const bool accepted = bestSymbol && best >= acceptance.MinScore && result.Margin >= acceptance.MinMargin;
+    const bool e13b = bestSymbol && set.Fonts[set.Templates[bestIndex].FontIndex] == TemplateFont::E13b;
+    const double minMargin = e13b ? acceptance.E13bMinMargin : acceptance.MinMargin;
+    const bool accepted = bestSymbol && best >= acceptance.MinScore && result.Margin >= minMargin;
     result.Symbol = accepted ? bestSymbol : micr::Reject;
     if (bestTemplate)
         *bestTemplate = bestIndex;

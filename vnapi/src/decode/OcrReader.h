@@ -23,6 +23,9 @@ namespace decode {
 struct OcrAcceptance {
     double MinScore = 0.80;
     double MinMargin = 0.08;
+    // E13B characters share their heavy lower strokes: a smudged one must win
+    // by more before it is read.
+    double E13bMinMargin = 0.11;
 };
 
 struct OcrCharacter {
