@@ -57,7 +57,9 @@ void UnitDocument::Rescan(const PrintJob& job, bool scanned, uint16_t scanMode)
     Settings.Scanned = scanned;
     Settings.ScanMode = scanMode;
     Print = job;
-    Images = DocumentImages(Spec(), job);
+    DocumentImages fresh(Spec(), job);
+    fresh.ReuseMemoryOf(std::move(Images));
+    Images = std::move(fresh);
 }
 
 } // namespace virtualunit

@@ -61,6 +61,9 @@ public:
     // or side): the pictures are drawn anew, the magnetic read stays.
     void Rescan(const PrintJob& job, bool scanned, uint16_t scanMode);
 
+    // Draws its pictures into the memory of the document before it.
+    void ReuseMemoryOf(UnitDocument&& previous) { Images.ReuseMemoryOf(std::move(previous.Images)); }
+
 private:
     PassSettings Settings;
     PrintJob Print;

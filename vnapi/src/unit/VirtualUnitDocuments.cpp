@@ -131,7 +131,10 @@ void VirtualUnit::TakeIntoHand(const DocumentSpec& document, const FeedRequest& 
     const PrintJob job = PrintJobFor(request);
     if (job.Endorse && Counting)
         ++Loaded.Counter;
-    InHand = std::make_unique<UnitDocument>(document, job, CurrentPass(request));
+    auto passed = std::make_unique<UnitDocument>(document, job, CurrentPass(request));
+    if (InHand)
+        passed->ReuseMemoryOf(std::move(*InHand));
+    InHand = std::move(passed);
     if ((Set.Features[0] & feature::Micr) && AsksMicr(request.CodelineRequest)) {
         InHand->TakeCodeline();
         if (HasReject(*InHand->Codeline()))
