@@ -130,8 +130,9 @@ TEST(VirtualUnitAutoRun, DoubleLeafingWarnsAndTheRunGoesOn)
     ASSERT_EQ(replies.size(), 25u) << "24 documents (the fourth went with the third), then 1";
     EXPECT_EQ(replies[2], 7);
     for (size_t i = 0; i < 24; ++i) {
-        if (i != 2)
+        if (i != 2) {
             EXPECT_EQ(replies[i], 0) << i;
+        }
     }
     EXPECT_EQ(replies.back(), 1);
 }

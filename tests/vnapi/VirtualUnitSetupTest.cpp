@@ -161,7 +161,8 @@ TEST(VirtualUnitSetupFile, FaultsAndBadge)
                              "OnDocument = 6 -95\n"
                              "[Badge]\n"
                              "Track1 = %B1234^DOE/JOHN^2512?\n"
-                             "Track2 = ;1234=2512?\n";
+                             "Track2 = ;1234=2512?\n"
+                             "Wait = 2.5\n";
     const VirtualUnitSetup s = ParseVirtualUnitSetup(text);
     ASSERT_EQ(s.OperationFaults.size(), 1u);
     EXPECT_EQ(s.OperationFaults[0].Operation, "Varn_ScannerCalibration");
@@ -175,6 +176,7 @@ TEST(VirtualUnitSetupFile, FaultsAndBadge)
     EXPECT_EQ(s.Badge->Track1, "%B1234^DOE/JOHN^2512?");
     EXPECT_EQ(s.Badge->Track2, ";1234=2512?");
     EXPECT_EQ(s.Badge->Track3, "");
+    EXPECT_DOUBLE_EQ(s.BadgeWaitSeconds, 2.5);
 }
 
 TEST(VirtualUnitSetupFile, UnitReadsItsFolder)

@@ -98,6 +98,8 @@ struct VirtualUnitSetup {
 
     // A badge swiped before the first read.
     std::optional<BadgeTracks> Badge;
+    // How long a badge read waits for a swipe, in simulated seconds.
+    double BadgeWaitSeconds = 10.0;
 
     // Where the unit keeps its memory across power cycles; empty keeps it only
     // as long as the unit lives.

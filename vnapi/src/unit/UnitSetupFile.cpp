@@ -502,7 +502,13 @@ VirtualUnitSetup ParseVirtualUnitSetup(const std::string& text, std::vector<std:
                 skip("unknown key " + key);
             }
         } else if (section == "badge") {
-            if (k == "track1" || k == "track2" || k == "track3") {
+            if (k == "wait") {
+                auto seconds = ParseNumber(value);
+                if (seconds && *seconds >= 0.0f && *seconds <= 3600.0f)
+                    setup.BadgeWaitSeconds = *seconds;
+                else
+                    skip("Wait must be a number of seconds from 0 to 3600");
+            } else if (k == "track1" || k == "track2" || k == "track3") {
                 if (!setup.Badge)
                     setup.Badge = BadgeTracks{};
                 (k == "track1" ? setup.Badge->Track1 : k == "track2" ? setup.Badge->Track2 : setup.Badge->Track3) =

@@ -16,7 +16,6 @@ namespace {
 
 // Simulated durations, in milliseconds.
 constexpr uint32_t BeltTestTime = 3000;
-constexpr uint32_t BadgeWaitTime = 10000;
 constexpr uint32_t WaitForDocumentTime = 3000;
 
 // A belt test runs the belt a little over one turn.
@@ -470,7 +469,8 @@ std::optional<std::string> VirtualUnit::TakeBadgeData(uint8_t tracks)
 
 uint32_t VirtualUnit::BadgeWaitMilliseconds() const
 {
-    return static_cast<uint32_t>(BadgeWaitTime * Set.TimeScale);
+    const double milliseconds = Set.BadgeWaitSeconds * 1000.0 * Set.TimeScale;
+    return static_cast<uint32_t>(std::clamp(milliseconds, 0.0, 4.0e9));
 }
 
 } // namespace virtualunit
