@@ -6,8 +6,8 @@
 #include <array>
 #include <condition_variable>
 #include <cstdint>
-#include <memory>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
