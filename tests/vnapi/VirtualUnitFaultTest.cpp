@@ -30,6 +30,41 @@ int32_t Call(OpenUnit& unit, const std::string& operation)
         return api.Varn_SetTrimmerMICR(h, nullptr, 0, 99);
     if (operation == "Varn_SaveBMP")
         return api.Varn_SaveBMP(nullptr, nullptr, "x.bmp");
+    static uint8_t buffer[30000];
+    char text[260];
+    uint16_t length = 256, second = 256;
+    uint32_t size = sizeof buffer;
+    ImageHandle image;
+    if (operation == "Varn_ReadImage")
+        return api.Varn_ReadImage(h, nullptr, 1, 'N', 0, 0, &image, nullptr, nullptr, nullptr);
+    if (operation == "Varn_ReadCodeline")
+        return api.Varn_ReadCodeline(h, nullptr, text, &length, nullptr, nullptr, nullptr, nullptr);
+    if (operation == "Varn_ReadCodelineMicrOcr")
+        return api.Varn_ReadCodelineMicrOcr(h, nullptr, text, &length, text, &second);
+    if (operation == "Varn_LoadString")
+        return api.Varn_LoadString(h, nullptr, 'N', 4, "PAID");
+    if (operation == "Varn_LoadStringWithCounter")
+        return api.Varn_LoadStringWithCounter(h, nullptr, 'N', "%d", 2, 8, 3);
+    if (operation == "Varn_LoadDigitalString")
+        return api.Varn_LoadDigitalString(h, nullptr, 'B', "X", 1, 7, 0, "Arial", 20, 0, 0, 0, 0, 0, 10, 21);
+    if (operation == "Varn_AutoDocHandle")
+        return api.Varn_AutoDocHandle(h, nullptr, 0, 0, 1, 5, 0, 1, 0, 1, 'X', 0, 5, "", "", 0, 0, 0, 0, 10, 0, 0,
+                                      128, 0, 1, 'G', 0, nullptr, nullptr, nullptr);
+    if (operation == "Varn_GetDocData")
+        return api.Varn_GetDocData(h, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (operation == "Varn_SetAutoDocOptions") {
+        const AutoDocOptions options{0, 1};
+        return api.Varn_SetAutoDocOptions(h, nullptr, &options);
+    }
+    if (operation == "Varn_ReadBadge")
+        return api.Varn_ReadBadge(h, nullptr, 96, 260, text, &length);
+    if (operation == "Varn_ReadE13BSignal")
+        return api.Varn_ReadE13BSignal(h, nullptr, buffer, &size);
+    if (operation == "Varn_ReadCMC7Signal")
+        return api.Varn_ReadCMC7Signal(h, nullptr, buffer, 1024);
+    if (operation == "VnTestCinghia")
+        return api.VnTestCinghia(h, nullptr, buffer, &size);
     ADD_FAILURE() << "no call for " << operation;
     return 0;
 }
@@ -56,6 +91,22 @@ TEST(VirtualUnitFaults, NextCallOfAnOperationRepliesTheArmedCode)
         {"Varn_DocHandle", 1, 6, 0},
         {"Varn_DocHandle", -7, 3, -7},
         {"Varn_SaveBMP", -18, 0, -22},
+        // The document operations; "after" is their reply on a unit that has
+        // fed nothing yet.
+        {"Varn_ReadImage", -22, 0, 0},
+        {"Varn_ReadCodeline", -4, 4, -9},
+        {"Varn_ReadCodelineMicrOcr", -13, 11, -9},
+        {"Varn_LoadString", -57, 0, 0},
+        {"Varn_LoadStringWithCounter", -4, 4, 0},
+        {"Varn_LoadDigitalString", -2, 4, 0},
+        {"Varn_AutoDocHandle", -7, 3, -7},
+        {"Varn_AutoDocHandle", 1, 6, 0},
+        {"Varn_GetDocData", -7, 3, -9},
+        {"Varn_SetAutoDocOptions", -9, 9, 0},
+        {"Varn_ReadBadge", -8, 2, -8},
+        {"Varn_ReadE13BSignal", -10, 0, -9},
+        {"Varn_ReadCMC7Signal", -2, 4, -9},
+        {"VnTestCinghia", -4, 4, 0},
     };
     for (const Case& c : cases) {
         OpenUnit unit;

@@ -1,12 +1,13 @@
 // The set-up file "VarnUnit.ini" and the cheques the unit generates.
 #include <fstream>
 #include <regex>
+#include <set>
 
 #include <gtest/gtest.h>
 
 #include "UnitTestHelpers.h"
+#include "docs/ChequeGenerator.h"
 #include "docs/Document.h"
-#include "unit/ChequeGenerator.h"
 #include "unit/UnitSetupFile.h"
 #include "vnapi/MicrSymbols.h"
 #include "vnapi/VirtualUnit.h"
@@ -160,7 +161,8 @@ TEST(VirtualUnitSetupFile, FaultsAndBadge)
                              "OnDocument = 6 -95\n"
                              "[Badge]\n"
                              "Track1 = %B1234^DOE/JOHN^2512?\n"
-                             "Track2 = ;1234=2512?\n";
+                             "Track2 = ;1234=2512?\n"
+                             "Wait = 2.5\n";
     const VirtualUnitSetup s = ParseVirtualUnitSetup(text);
     ASSERT_EQ(s.OperationFaults.size(), 1u);
     EXPECT_EQ(s.OperationFaults[0].Operation, "Varn_ScannerCalibration");
@@ -174,6 +176,7 @@ TEST(VirtualUnitSetupFile, FaultsAndBadge)
     EXPECT_EQ(s.Badge->Track1, "%B1234^DOE/JOHN^2512?");
     EXPECT_EQ(s.Badge->Track2, ";1234=2512?");
     EXPECT_EQ(s.Badge->Track3, "");
+    EXPECT_DOUBLE_EQ(s.BadgeWaitSeconds, 2.5);
 }
 
 TEST(VirtualUnitSetupFile, UnitReadsItsFolder)
@@ -209,38 +212,102 @@ TEST(VirtualUnitSetupFile, TestControlLoadsFeederLines)
     EXPECT_EQ(feeder[3].Kind, DocumentKind::White);
 }
 
-TEST(ChequeGenerator, RoutingCheckDigit)
+TEST(VirtualUnitFeeder, DefaultStackIsTheDocumentGeneratorsOwn)
 {
-    struct Case {
-        const char* Routing;
-        bool Valid;
-    };
-    const Case cases[] = {{"011000015", true}, {"021000021", true}, {"026009593", true},  {"121000358", true},
-                          {"011000016", false}, {"021000012", false}, {"12100035", false}, {"12100035x", false}};
-    for (const Case c : cases)
-        EXPECT_EQ(virtualunit::IsValidRoutingNumber(c.Routing), c.Valid) << c.Routing;
-    EXPECT_EQ(virtualunit::RoutingCheckDigit("02100002"), 1);
+    const auto feeder = CreateVirtualUnit(TestUnitSetup(7)).Control.FeederContents();
+    const std::vector<DocumentSpec> expected = DefaultFeeder(7);
+    ASSERT_EQ(feeder.size(), expected.size());
+    for (size_t i = 0; i < feeder.size(); ++i) {
+        EXPECT_EQ(feeder[i].Codeline, expected[i].Codeline) << i;
+        EXPECT_EQ(feeder[i].Micr, expected[i].Micr) << i;
+        EXPECT_EQ(feeder[i].Seed, expected[i].Seed) << i;
+    }
 }
 
-TEST(ChequeGenerator, ValidCodelinesDeterministicPerSeed)
+TEST(VirtualUnitFeeder, MoreChequesThanTheDefaultStackAreStillEachDifferent)
 {
-    const std::regex shape("T([0-9]{9})T [0-9]{8,11}U [0-9]{4}");
-    for (uint32_t index = 0; index < 25; ++index) {
-        const DocumentSpec cheque = virtualunit::GenerateCheque(1, index);
+    VirtualUnitSetup setup = TestUnitSetup(3);
+    setup.GeneratedCheques = 40;
+    const auto feeder = CreateVirtualUnit(setup).Control.FeederContents();
+    ASSERT_EQ(feeder.size(), 40u);
+    std::set<std::string> codelines;
+    for (const DocumentSpec& d : feeder)
+        codelines.insert(d.Codeline);
+    EXPECT_EQ(codelines.size(), 40u);
+}
+
+TEST(VirtualUnitFeeder, ChequesOfTheSetUpFileAreOrdinaryValidE13bChequesDeterministicPerSeed)
+{
+    const std::regex shape("T([0-9]{9})T [0-9-]{8,12}U [0-9]{4}( \\$[0-9]{10}\\$)?");
+    const auto chequesOf = [](uint32_t seed) {
+        VirtualUnitSetup setup = ParseVirtualUnitSetup("[Feeder]\nCheques = 25\n");
+        setup.Seed = seed;
+        setup.TimeScale = 0;
+        return CreateVirtualUnit(setup).Control.FeederContents();
+    };
+    const auto one = chequesOf(1), again = chequesOf(1), other = chequesOf(2);
+    ASSERT_EQ(one.size(), 25u);
+    for (size_t i = 0; i < one.size(); ++i) {
+        const DocumentSpec& cheque = one[i];
         std::smatch match;
         ASSERT_TRUE(std::regex_match(cheque.Codeline, match, shape)) << cheque.Codeline;
-        EXPECT_TRUE(virtualunit::IsValidRoutingNumber(match[1].str())) << cheque.Codeline;
-        const int district = std::stoi(match[1].str().substr(0, 2));
-        EXPECT_TRUE((district >= 1 && district <= 12) || (district >= 21 && district <= 32)) << cheque.Codeline;
+        EXPECT_TRUE(IsValidRoutingNumber(match[1].str())) << cheque.Codeline;
         EXPECT_EQ(cheque.Micr, MicrFont::E13B);
+        EXPECT_EQ(cheque.Ocr, OcrFont::None);
+        EXPECT_EQ(cheque.Barcode, BarcodeKind::None);
         EXPECT_FALSE(cheque.Payee.empty());
-        EXPECT_FALSE(cheque.Amount.empty());
-        EXPECT_GE(cheque.LengthMm, 152.0f);
-        EXPECT_LE(cheque.LengthMm, 216.0f);
-        EXPECT_EQ(cheque.Codeline, virtualunit::GenerateCheque(1, index).Codeline);
-        EXPECT_NE(cheque.Codeline, virtualunit::GenerateCheque(2, index).Codeline);
+        EXPECT_EQ(cheque.Codeline, again[i].Codeline);
+        EXPECT_NE(cheque.Codeline, other[i].Codeline);
     }
     static_assert(micr::E13bTransit == 'T' && micr::E13bOnUs == 'U', "the pattern above spells the symbols");
+}
+
+TEST(VirtualUnitFeeder, AConnectionFindingTheFeederEmptyGetsTheSetUpStackAgain)
+{
+    VirtualUnitSetup setup = TestUnitSetup();
+    setup.GeneratedCheques = 3;
+    OpenUnit unit(setup);
+    const auto first = unit.Control().FeederContents();
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(unit.Feed(), 0);
+    EXPECT_EQ(unit.Feed(), 1);
+    ASSERT_EQ(unit.Api().VnDisconnect(unit.Handle, nullptr), 0);
+    ASSERT_EQ(unit.Api().VnConnect(nullptr, nullptr, 40, &unit.Handle), 0);
+    const auto refilled = unit.Control().FeederContents();
+    ASSERT_EQ(refilled.size(), 3u);
+    EXPECT_EQ(refilled[2].Codeline, first[2].Codeline);
+
+    // A feeder that still holds documents is left as it is.
+    ASSERT_EQ(unit.Feed(), 0);
+    ASSERT_EQ(unit.Api().VnDisconnect(unit.Handle, nullptr), 0);
+    ASSERT_EQ(unit.Api().VnConnect(nullptr, nullptr, 40, &unit.Handle), 0);
+    EXPECT_EQ(unit.Control().FeederContents().size(), 2u);
+}
+
+TEST(VirtualUnitSetupFile, ConditionOfTheUnit)
+{
+    const std::string text = "[Faults]\n"
+                             "MagnetisedBelt = 1\n"
+                             "BeltWear = 0.8\n"
+                             "SpeedRipple = 2.5\n"
+                             "LampLevel = 0.6\n"
+                             "Streak = 30\n"
+                             "BeltWear = 2\n"
+                             "LampLevel = dim\n"
+                             "Streak = -4\n";
+    std::vector<std::string> ignored;
+    const VirtualUnitSetup s = ParseVirtualUnitSetup(text, &ignored);
+    EXPECT_TRUE(s.MagnetisedBelt);
+    EXPECT_DOUBLE_EQ(s.BeltWear, 0.8f);
+    EXPECT_DOUBLE_EQ(s.SpeedRipplePercent, 2.5);
+    EXPECT_DOUBLE_EQ(s.LampLevel, 0.6f);
+    EXPECT_DOUBLE_EQ(s.StreakMm, 30.0);
+    EXPECT_EQ(ignored.size(), 3u) << "the three values out of range keep the earlier ones";
+    const VirtualUnitSetup plain = ParseVirtualUnitSetup("");
+    EXPECT_FALSE(plain.MagnetisedBelt);
+    EXPECT_EQ(plain.BeltWear, 0.0);
+    EXPECT_EQ(plain.LampLevel, 1.0);
+    EXPECT_LT(plain.StreakMm, 0.0);
 }
 
 } // namespace

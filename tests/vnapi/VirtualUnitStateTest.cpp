@@ -110,13 +110,63 @@ std::vector<Row> OperationTable()
          },
          {-3, 0, 0, 0, 0}},
         {"VnBeep", [](OpenUnit& u) { return u.Api().VnBeep(u.Handle, nullptr, 2, 100, 100); }, {-3, 0, 0, 0, 0}},
-        {"Varn_ReadCodeline (not built yet)",
+        // Codeline and images are those of the last document; a jam leaves none.
+        {"Varn_ReadCodeline",
          [](OpenUnit& u) {
              char text[256];
              uint16_t length = 256;
              return u.Api().Varn_ReadCodeline(u.Handle, nullptr, text, &length, nullptr, nullptr, nullptr, nullptr);
          },
-         {-3, 19, 19, 19, 19}},
+         {-3, -9, 0, -9, -9}},
+        {"Varn_ReadImage front",
+         [](OpenUnit& u) {
+             ImageHandle front;
+             return u.Api().Varn_ReadImage(u.Handle, nullptr, 1, 'F', 0, 0, &front, nullptr, nullptr, nullptr);
+         },
+         {-3, -22, -22, -22, -22}},
+        {"Varn_ReadImage none",
+         [](OpenUnit& u) {
+             ImageHandle front;
+             return u.Api().Varn_ReadImage(u.Handle, nullptr, 1, 'N', 0, 0, &front, nullptr, nullptr, nullptr);
+         },
+         {-3, 0, 0, 0, 0}},
+        {"Varn_ReadE13BSignal",
+         [](OpenUnit& u) {
+             static uint8_t samples[16384];
+             uint32_t length = sizeof samples;
+             return u.Api().Varn_ReadE13BSignal(u.Handle, nullptr, samples, &length);
+         },
+         {-3, -9, 0, -9, -9}},
+        {"Varn_LoadString",
+         [](OpenUnit& u) { return u.Api().Varn_LoadString(u.Handle, nullptr, 'N', 3, "ABC"); }, {-3, 0, 0, 0, 0}},
+        {"Varn_AutoDocHandle",
+         [](OpenUnit& u) {
+             return u.Api().Varn_AutoDocHandle(u.Handle, nullptr, 0, 0, 1, 5, 0, 1, 0, 1, 'X', 0, 5, nullptr,
+                                               nullptr, 0, 0, 0, 0, 10, 0, 0, 128, 0, 1, 'G', 0, nullptr, nullptr,
+                                               nullptr);
+         },
+         {-3, 0, -9, 1, -7}},
+        {"Varn_GetDocData without a run",
+         [](OpenUnit& u) {
+             return u.Api().Varn_GetDocData(u.Handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                            nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                            nullptr, nullptr, nullptr);
+         },
+         {-3, -9, -9, -9, -9}},
+        {"VnTestCinghia",
+         [](OpenUnit& u) {
+             static uint8_t samples[30000];
+             uint32_t length = sizeof samples;
+             return u.Api().VnTestCinghia(u.Handle, nullptr, samples, &length);
+         },
+         {-3, 0, -9, 0, -7}},
+        {"Varn_ReadBadge without a swipe",
+         [](OpenUnit& u) {
+             char data[260];
+             uint16_t length = 260;
+             return u.Api().Varn_ReadBadge(u.Handle, nullptr, 96, 260, data, &length);
+         },
+         {-3, -8, -8, -8, -8}},
         {"Varn_SaveBMP needs no unit",
          [](OpenUnit& u) { return u.Api().Varn_SaveBMP(nullptr, nullptr, "x.bmp"); }, {-22, -22, -22, -22, -22}},
     };

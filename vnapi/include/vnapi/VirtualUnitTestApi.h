@@ -88,8 +88,18 @@ struct VirtualUnitSetup {
     std::vector<DocumentFault> DocumentFaults;
     bool InkjetBoardSilent = false; // the ink-jet board does not answer
 
+    // The unit's condition: what wears or soils with use.
+    bool MagnetisedBelt = false;     // the belt test finds magnetism on the belt
+    double BeltWear = 0.0;           // 0 new .. 1 worn out: a slow ripple of the feed speed
+    double SpeedRipplePercent = 0.3; // the transport's own ripple
+    double LampLevel = 1.0;          // scanner lamp: 1 good, less darkens every colour
+    double StreakMm = -1.0;          // a dirty sensor element: a dark line this far above the
+                                     // document's bottom edge; negative for none
+
     // A badge swiped before the first read.
     std::optional<BadgeTracks> Badge;
+    // How long a badge read waits for a swipe, in simulated seconds.
+    double BadgeWaitSeconds = 10.0;
 
     // Where the unit keeps its memory across power cycles; empty keeps it only
     // as long as the unit lives.
@@ -141,6 +151,18 @@ struct VirtualUnitState {
     uint32_t ScannerCalibrations = 0;
     uint32_t PhotosCalibrations = 0;
     std::optional<BadgeTracks> Badge; // swiped and not read yet
+    bool BadgeReadWaiting = false;    // a badge read waits for a swipe
+
+    // The printer's loaded strings and the next value of "%d".
+    char EndorsementFont = 0; // 0 while nothing is loaded
+    std::string EndorsementText;
+    int64_t Counter = 0;
+    char DigitalSide = 0;     // 0 while nothing is loaded
+    std::string DigitalText;
+
+    bool AutoRunActive = false;   // a Varn_AutoDocHandle job has documents to give
+    bool StopOnCodelineError = false;
+    bool DocumentKept = false;    // the unit holds a last document's scan and read
 };
 
 class VirtualUnitControl {

@@ -748,12 +748,14 @@ std::string ExpandCounter(const std::string& text, int64_t counter, int digits)
     return out;
 }
 
-RgbRaster RenderDocument(const DocumentSpec& doc, char side, const PrintJob& job, double dotsPerInch)
+RgbRaster RenderDocument(const DocumentSpec& doc, char side, const PrintJob& job, double dotsPerInch,
+                         std::vector<uint8_t> pixels)
 {
     RgbRaster r;
     r.Dpi = dotsPerInch;
     r.Width = std::max(1, static_cast<int>(std::lround(doc.LengthMm * dotsPerInch / 25.4)));
     r.Height = std::max(1, static_cast<int>(std::lround(doc.HeightMm * dotsPerInch / 25.4)));
+    r.Pixels = std::move(pixels);
     r.Pixels.assign(static_cast<size_t>(r.Width) * r.Height * 3, 255);
     const bool front = side != 'B';
     switch (doc.Kind) {
@@ -905,6 +907,29 @@ ImageHandle ScanDocument(const RgbRaster& raster, uint16_t scanMode, uint16_t cl
     const double cy = (-sn * x0 + cs * y0 + heightMm / 2.0) * k - 0.5;
     const int maxX = raster.Width - 1, maxY = raster.Height - 1;
 
+    // Straight at the raster's resolution, only stretched along the transport
+    // by the image calibration (the usual case of a real unit): rows map onto
+    // rows, and each column's two source pixels and weight are worked out once.
+    const bool straight = !direct && theta == 0.0 && std::fabs(raster.Dpi - dpi) < 1e-9;
+    std::vector<int> columnFrom;
+    std::vector<int> columnWeight; // of the right-hand pixel, in 1/256
+    std::vector<int> lumaTop, lumaBottom;
+    if (straight) {
+        columnFrom.assign(static_cast<size_t>(outW), -1);
+        columnWeight.assign(static_cast<size_t>(outW), 0);
+        double sx = cx;
+        for (int ox = 0; ox < outW; ++ox, sx += ax) {
+            if (sx < -0.5 || sx > maxX + 0.5)
+                continue;
+            const double fx = std::clamp(sx, 0.0, static_cast<double>(maxX));
+            const int ix = std::min(static_cast<int>(fx), std::max(0, maxX - 1));
+            columnFrom[static_cast<size_t>(ox)] = ix;
+            columnWeight[static_cast<size_t>(ox)] = static_cast<int>(std::lround(std::min(1.0, fx - ix) * 256.0));
+        }
+        lumaTop.resize(static_cast<size_t>(raster.Width));
+        lumaBottom.resize(static_cast<size_t>(raster.Width));
+    }
+
     const int streakRow = params.StreakMm >= 0.0 ? outH - 1 - static_cast<int>(std::lround(params.StreakMm * pxY)) : -1;
     const int lamp = static_cast<int>(std::lround(std::clamp(params.LampLevel, 0.0, 2.0) * 256.0));
     const uint32_t seed = params.Seed * 2654435761u + scanMode * 40503u + static_cast<uint32_t>(side);
@@ -925,6 +950,7 @@ ImageHandle ScanDocument(const RgbRaster& raster, uint16_t scanMode, uint16_t cl
         const int dim = streak ? 160 : 256; // a dirty element passes 5/8 of the light
         const int documentGain = lamp * dim >> 8;
         const int clearAt = clearImage != 0 ? ClearThreshold : 1 << 20;
+        bool sensed = false; // the row went through the sensor already
         if (direct && !colour) {
             // The common case in one pass: grey, straight, at the raster's resolution.
             uint8_t* o = line.data();
@@ -943,6 +969,68 @@ ImageHandle ScanDocument(const RgbRaster& raster, uint16_t scanMode, uint16_t cl
                 const int w = std::min(raster.Width, outW - margin);
                 std::memcpy(line.data() + static_cast<size_t>(margin) * 3, raster.Row(oy), static_cast<size_t>(w) * 3);
                 std::fill_n(onDocument.begin() + margin, w, 1);
+            }
+        } else if (straight) {
+            const double sy = cy + by * oy;
+            if (sy >= -0.5 && sy <= maxY + 0.5) {
+                const double fy = std::clamp(sy, 0.0, static_cast<double>(maxY));
+                const int iy = std::min(static_cast<int>(fy), std::max(0, maxY - 1));
+                const int iy1 = std::min(iy + 1, maxY);
+                const int wy = static_cast<int>(std::lround(std::min(1.0, fy - iy) * 256.0));
+                const uint8_t* top = raster.Row(iy);
+                const uint8_t* bottom = raster.Row(iy1);
+                const int x1Limit = maxX;
+                if (!colour) {
+                    for (int x = 0; x <= maxX; ++x)
+                        lumaTop[static_cast<size_t>(x)] = Luma(top + 3 * x);
+                    if (wy)
+                        for (int x = 0; x <= maxX; ++x)
+                            lumaBottom[static_cast<size_t>(x)] = Luma(bottom + 3 * x);
+                    // Grey in one pass: resample, then the sensor, as the direct case does.
+                    const int background = BackgroundLevel * dim >> 8;
+                    const int* from = columnFrom.data();
+                    const int* weight = columnWeight.data();
+                    const int* t = lumaTop.data();
+                    const int* b = lumaBottom.data();
+                    uint8_t* o = line.data();
+                    for (int ox = 0; ox < outW; ++ox) {
+                        const int n = rowNoise[ox % SensorNoise::Span];
+                        const int ix = from[ox];
+                        if (ix < 0) {
+                            o[ox] = static_cast<uint8_t>(std::clamp(background + n, 0, 255));
+                            continue;
+                        }
+                        const int ix1 = std::min(ix + 1, x1Limit);
+                        const int wx = weight[ox];
+                        int v = (t[ix] * 256 + (t[ix1] - t[ix]) * wx + 128) >> 8;
+                        if (wy) {
+                            const int under = (b[ix] * 256 + (b[ix1] - b[ix]) * wx + 128) >> 8;
+                            v = (v * 256 + (under - v) * wy + 128) >> 8;
+                        }
+                        v = std::clamp(((v * documentGain) >> 8) + n, 0, 255);
+                        o[ox] = static_cast<uint8_t>(v >= clearAt ? 255 : v);
+                    }
+                    sensed = true;
+                }
+                for (int ox = 0; ox < outW && colour; ++ox) {
+                    const int ix = columnFrom[static_cast<size_t>(ox)];
+                    if (ix < 0)
+                        continue;
+                    const int ix1 = std::min(ix + 1, x1Limit);
+                    const int wx = columnWeight[static_cast<size_t>(ox)];
+                    uint8_t* o = line.data() + static_cast<size_t>(ox) * 3;
+                    for (int ch = 0; ch < 3; ++ch) {
+                        const int t0 = top[3 * ix + ch], t1 = top[3 * ix1 + ch];
+                        int v = (t0 * 256 + (t1 - t0) * wx + 128) >> 8;
+                        if (wy) {
+                            const int b0 = bottom[3 * ix + ch], b1 = bottom[3 * ix1 + ch];
+                            const int under = (b0 * 256 + (b1 - b0) * wx + 128) >> 8;
+                            v = (v * 256 + (under - v) * wy + 128) >> 8;
+                        }
+                        o[ch] = static_cast<uint8_t>(v);
+                    }
+                    onDocument[static_cast<size_t>(ox)] = 1;
+                }
             }
         } else {
             double sx = cx + bx * oy, sy = cy + by * oy;
@@ -978,7 +1066,7 @@ ImageHandle ScanDocument(const RgbRaster& raster, uint16_t scanMode, uint16_t cl
         }
 
         // The sensor: lamp, a dirty element, noise; then the background clear.
-        for (int x = 0; x < outW && (colour || !direct); ++x) {
+        for (int x = 0; x < outW && (colour || !direct) && !sensed; ++x) {
             uint8_t* p = line.data() + static_cast<size_t>(x) * channels;
             const bool inside = onDocument[static_cast<size_t>(x)] != 0;
             const int gain = inside ? documentGain : dim;
@@ -1034,9 +1122,26 @@ const RgbRaster& DocumentImages::Side(char side, int dotsPerInch)
 {
     const char key = side == 'B' ? 'B' : 'F';
     auto found = Cache.find({key, dotsPerInch});
-    if (found == Cache.end())
-        found = Cache.emplace(std::make_pair(key, dotsPerInch), RenderDocument(Doc, key, Job, dotsPerInch)).first;
+    if (found == Cache.end()) {
+        std::vector<uint8_t> memory;
+        if (!Spare.empty()) {
+            memory = std::move(Spare.back());
+            Spare.pop_back();
+        }
+        found = Cache.emplace(std::make_pair(key, dotsPerInch), RenderDocument(Doc, key, Job, dotsPerInch, std::move(memory)))
+                    .first;
+    }
     return found->second;
+}
+
+void DocumentImages::ReuseMemoryOf(DocumentImages&& previous)
+{
+    for (auto& [key, raster] : previous.Cache)
+        Spare.push_back(std::move(raster.Pixels));
+    for (auto& memory : previous.Spare)
+        Spare.push_back(std::move(memory));
+    previous.Cache.clear();
+    previous.Spare.clear();
 }
 
 ImageHandle DocumentImages::Scan(bool frontSide, char sideLetter, uint16_t scanMode, uint16_t clearImage,

@@ -59,8 +59,10 @@ struct PrintJob {
 // The endorsement text with "%d" replaced by the counter.
 std::string ExpandCounter(const std::string& text, int64_t counter, int digits);
 
-// One side ('F' front, 'B' back) of a document at a resolution.
-RgbRaster RenderDocument(const DocumentSpec& doc, char side, const PrintJob& job, double dotsPerInch);
+// One side ('F' front, 'B' back) of a document at a resolution. pixels: memory
+// to draw into, when the caller has some to spare.
+RgbRaster RenderDocument(const DocumentSpec& doc, char side, const PrintJob& job, double dotsPerInch,
+                         std::vector<uint8_t> pixels = {});
 
 // How the unit's scanner differs from a perfect one.
 struct ScanParams {
@@ -107,8 +109,14 @@ public:
     ImageHandle Scan(bool frontSide, char sideLetter, uint16_t scanMode, uint16_t clearImage,
                      const ScanParams& params);
 
+    // Draws into the pixel memory of another document's pictures, which are
+    // dropped: a stream of documents then reuses its memory instead of
+    // asking the system for fresh pages for every side.
+    void ReuseMemoryOf(DocumentImages&& previous);
+
 private:
     DocumentSpec Doc;
     PrintJob Job;
     std::map<std::pair<char, int>, RgbRaster> Cache;
+    std::vector<std::vector<uint8_t>> Spare;
 };

@@ -16,7 +16,8 @@ struct UnitPhysics {
     // The trimmer at which the mean negative E13B peak lies 102.4 steps below
     // 128 (100 %), through the generation's amplifier.
     uint8_t RightTrimmer = 120;
-    // The time-sample value at which the E13B characters measure 111 samples.
+    // The time-sample value at which one E13B pitch measures the nominal 112
+    // samples; the sampling period is proportional to the value.
     uint16_t RightTimeSample = 400;
     // The image calibration value at which a document measures its true
     // length at 200 dpi; the measured length varies inversely with the value.

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "unit/ChequeGenerator.h"
+#include "docs/ChequeGenerator.h"
 #include "unit/VirtualUnit.h"
 
 namespace virtualunit {
@@ -199,28 +199,15 @@ std::optional<int32_t> ParseReply(const std::string& text)
 
 DocumentSpec DocumentOfKind(DocumentKind kind)
 {
-    DocumentSpec d;
-    d.Kind = kind;
     switch (kind) {
-    case DocumentKind::Cheque:
-    case DocumentKind::E13bCalibration:
-        break;
-    case DocumentKind::Card:
-        d.LengthMm = 85.6f;
-        d.HeightMm = 54.0f;
-        d.Micr = MicrFont::None;
-        break;
-    case DocumentKind::ColourTest:
-        d.LengthMm = 210.0f;
-        d.HeightMm = 99.0f;
-        d.Micr = MicrFont::None;
-        break;
-    case DocumentKind::White:
-    case DocumentKind::Blank:
-        d.Micr = MicrFont::None;
-        break;
+    case DocumentKind::Cheque: break;
+    case DocumentKind::E13bCalibration: return MakeE13bCalibrationDocument();
+    case DocumentKind::Card: return MakeCard();
+    case DocumentKind::ColourTest: return MakeColourTestDocument();
+    case DocumentKind::White: return MakeWhiteDocument();
+    case DocumentKind::Blank: return MakeBlankDocument(DocumentSpec{}.LengthMm);
     }
-    return d;
+    return DocumentSpec{};
 }
 
 bool IsChequeToGenerate(const DocumentSpec& document)
@@ -230,19 +217,24 @@ bool IsChequeToGenerate(const DocumentSpec& document)
 
 DocumentSpec CompleteCheque(const DocumentSpec& placeholder, uint32_t unitSeed, uint32_t index)
 {
-    DocumentSpec cheque = GenerateCheque(unitSeed, index);
+    // An ordinary E13B cheque, with the optional parts the placeholder names.
+    ChequeLayout layout;
+    layout.Ocr = placeholder.Ocr;
+    layout.Barcode = placeholder.Barcode;
+    layout.Pdf417 = !placeholder.Pdf417Text.empty();
+    DocumentSpec cheque = MakeCheque(unitSeed, index, layout);
     const DocumentSpec plain;
     if (placeholder.LengthMm != plain.LengthMm)
         cheque.LengthMm = placeholder.LengthMm;
     if (placeholder.HeightMm != plain.HeightMm)
         cheque.HeightMm = placeholder.HeightMm;
-    if (placeholder.Ocr != OcrFont::None) {
-        cheque.Ocr = placeholder.Ocr;
+    if (!placeholder.OcrText.empty())
         cheque.OcrText = placeholder.OcrText;
-    }
     if (placeholder.Barcode != BarcodeKind::None) {
+        // MakeCheque leaves the barcode out beside an OCR line; asked for, it stays.
         cheque.Barcode = placeholder.Barcode;
-        cheque.BarcodeText = placeholder.BarcodeText;
+        if (!placeholder.BarcodeText.empty() || cheque.BarcodeText.empty())
+            cheque.BarcodeText = placeholder.BarcodeText;
     }
     if (!placeholder.Pdf417Text.empty())
         cheque.Pdf417Text = placeholder.Pdf417Text;
@@ -471,6 +463,35 @@ VirtualUnitSetup ParseVirtualUnitSetup(const std::string& text, std::vector<std:
                         {static_cast<uint32_t>(*ordinal), DocumentFaultKind::Reply, *r});
                 else
                     skip("OnDocument needs a document number and Jam, DoubleFeed, DoubleFeedStop or a reply code");
+            } else if (k == "magnetisedbelt" || k == "magnetizedbelt") {
+                if (auto flag = ParseInRange(value, 0, 1))
+                    setup.MagnetisedBelt = *flag == 1;
+                else
+                    skip("MagnetisedBelt must be 0 or 1");
+            } else if (k == "beltwear") {
+                auto wear = ParseNumber(value);
+                if (wear && *wear >= 0.0f && *wear <= 1.0f)
+                    setup.BeltWear = *wear;
+                else
+                    skip("BeltWear must be a number from 0 to 1");
+            } else if (k == "speedripple") {
+                auto ripple = ParseNumber(value);
+                if (ripple && *ripple >= 0.0f && *ripple <= 20.0f)
+                    setup.SpeedRipplePercent = *ripple;
+                else
+                    skip("SpeedRipple must be a percentage from 0 to 20");
+            } else if (k == "lamplevel") {
+                auto level = ParseNumber(value);
+                if (level && *level >= 0.1f && *level <= 1.5f)
+                    setup.LampLevel = *level;
+                else
+                    skip("LampLevel must be a number from 0.1 to 1.5");
+            } else if (k == "streak") {
+                auto mm = ParseNumber(value);
+                if (mm && *mm >= 0.0f && *mm <= 120.0f)
+                    setup.StreakMm = *mm;
+                else
+                    skip("Streak must be a height from 0 to 120 mm");
             } else if (k == "inkjetboardsilent") {
                 auto flag = ParseInRange(value, 0, 1);
                 if (flag)
@@ -481,7 +502,13 @@ VirtualUnitSetup ParseVirtualUnitSetup(const std::string& text, std::vector<std:
                 skip("unknown key " + key);
             }
         } else if (section == "badge") {
-            if (k == "track1" || k == "track2" || k == "track3") {
+            if (k == "wait") {
+                auto seconds = ParseNumber(value);
+                if (seconds && *seconds >= 0.0f && *seconds <= 3600.0f)
+                    setup.BadgeWaitSeconds = *seconds;
+                else
+                    skip("Wait must be a number of seconds from 0 to 3600");
+            } else if (k == "track1" || k == "track2" || k == "track3") {
                 if (!setup.Badge)
                     setup.Badge = BadgeTracks{};
                 (k == "track1" ? setup.Badge->Track1 : k == "track2" ? setup.Badge->Track2 : setup.Badge->Track3) =

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <thread>
 
-#include "unit/ChequeGenerator.h"
+#include "docs/ChequeGenerator.h"
 #include "unit/UnitSetupFile.h"
 #include "unit/UnitRandom.h"
 #include "vnapi/ByteOrder.h"
@@ -139,6 +139,7 @@ VirtualUnit::VirtualUnit(const VirtualUnitSetup& setup, std::string memoryPath)
 
     LoadDocuments(setup.Feeder);
     LoadCheques(setup.GeneratedCheques);
+    SetupStack.assign(Feeder.begin(), Feeder.end());
     for (const OperationFault& fault : setup.OperationFaults)
         ArmOperationFault(fault.Operation, fault.Reply);
     for (const DocumentFault& fault : setup.DocumentFaults)
@@ -163,6 +164,8 @@ void VirtualUnit::PowerCycle()
 {
     Connected = false;
     Handle = 0;
+    ++InterruptionCount;
+    Run = RunState::None; // the job is forgotten
     PowerOn();
 }
 
@@ -218,7 +221,7 @@ void VirtualUnit::ApplyReplyEffect(std::string_view operation, int32_t r)
     }
     if (r == reply::Jammed) {
         // A feed that jams takes the front document with it.
-        if (operation == "Varn_DocHandle" || operation == "Varn_AutoDocHandle")
+        if (operation == "Varn_DocHandle" || operation == "Varn_AutoDocHandle" || operation == "Varn_GetDocData")
             JamFrontDocument(sense::PaperJam);
         else {
             Jammed = true;
@@ -256,6 +259,8 @@ int32_t VirtualUnit::Open(uint16_t connectionType, uint16_t* handle)
         return reply::AlreadyConnected;
     }
     Connected = true;
+    if (Feeder.empty())
+        Feeder.assign(SetupStack.begin(), SetupStack.end());
     Handle = NextHandle;
     NextHandle = static_cast<uint16_t>(NextHandle + 1);
     if (NextHandle == 0)
@@ -270,6 +275,8 @@ int32_t VirtualUnit::Close(uint16_t handle)
         return reply::PeripheralNotFound;
     Connected = false;
     Handle = 0;
+    ++InterruptionCount;
+    Run = RunState::None; // the job is forgotten
     Persist();
     return reply::Ok;
 }
@@ -321,6 +328,8 @@ int32_t VirtualUnit::Reset(char resetType)
     if (resetType != '0' && resetType != '1')
         return reply::InvalidCommand;
     Work(ResetTime);
+    ++InterruptionCount;
+    Run = RunState::None; // the job is forgotten
     JustOn = false;
     Jammed = false;
     ErrorSense.reset();
@@ -536,6 +545,8 @@ void VirtualUnit::JamFrontDocument(uint8_t senseKey)
 {
     Jammed = true;
     JamSense = senseKey;
+    // The scan of a document that stuck is not whole: the unit keeps none.
+    InHand.reset();
     ++Memory.History.FeederJams;
     if (!Feeder.empty()) {
         Path = PathState::Stuck;
@@ -549,6 +560,10 @@ void VirtualUnit::JamFrontDocument(uint8_t senseKey)
 FeedOutcome VirtualUnit::HandleDocument(const FeedRequest& request)
 {
     if (request.Destination != 0 && request.Destination != 1 && request.Destination != 5)
+        return {reply::InvalidCommand};
+    if (request.PrintMode > 2)
+        return {reply::PrintFormatNotSupported};
+    if (!SidesOf(request.Side) || (request.Side != 'N' && !ScanModeFormat(request.ScanMode, nullptr, nullptr)))
         return {reply::InvalidCommand};
     if (Jammed || Path == PathState::Stuck) {
         // Whatever is stuck in the path stops every movement.
@@ -567,7 +582,7 @@ FeedOutcome VirtualUnit::Release(const FeedRequest& request)
         ++Memory.History.DocumentsStamped;
     if (request.PrintMode != 0 && (Set.Features[0] & feature::Inkjet))
         ++Memory.History.DocumentsPrinted;
-    Last = PathDocument;
+    ReleaseInHand(request);
     LastDoubleLeafing = false;
     Path = PathState::Empty;
     PathDocument.reset();
@@ -618,7 +633,7 @@ FeedOutcome VirtualUnit::Feed(const FeedRequest& request)
         return {reply::Jammed};
     }
 
-    Last = Feeder.front();
+    const DocumentSpec passed = Feeder.front();
     Feeder.pop_front();
     ++DocumentsFed;
     if (doubleFeed && !Feeder.empty())
@@ -634,9 +649,10 @@ FeedOutcome VirtualUnit::Feed(const FeedRequest& request)
         ++Memory.History.DocumentsPrinted;
     if (request.Destination == 0) {
         Path = PathState::Held;
-        PathDocument = Last;
+        PathDocument = passed;
         ++Memory.History.DocumentsRetained;
     }
+    TakeIntoHand(passed, request);
     Persist();
     return {reply::Ok, doubleFeed};
 }
@@ -663,7 +679,22 @@ void VirtualUnit::LoadDocuments(std::vector<DocumentSpec> documents)
 void VirtualUnit::LoadCheques(uint32_t count)
 {
     for (uint32_t i = 0; i < count; ++i)
-        Feeder.push_back(GenerateCheque(Set.Seed, ChequesGenerated++));
+        Feeder.push_back(NextGeneratedCheque());
+}
+
+DocumentSpec VirtualUnit::NextGeneratedCheque()
+{
+    // The first 25 are the stack of a unit without a set-up file; further
+    // ones are ordinary cheques with the usual share of optional parts.
+    const uint32_t index = ChequesGenerated++;
+    static constexpr uint32_t DefaultStackSize = 25;
+    if (index < DefaultStackSize) {
+        if (DefaultStack.empty())
+            DefaultStack = DefaultFeeder(Set.Seed);
+        if (index < DefaultStack.size())
+            return DefaultStack[index];
+    }
+    return MakeCheque(Set.Seed, index);
 }
 
 std::optional<BadgeTracks> VirtualUnit::TakeBadge()
@@ -702,6 +733,19 @@ VirtualUnitState VirtualUnit::State() const
     s.ScannerCalibrations = ScannerCalibrations;
     s.PhotosCalibrations = PhotosCalibrations;
     s.Badge = Badge;
+    s.BadgeReadWaiting = BadgeReadWaiting;
+    if (EndorsementLoaded) {
+        s.EndorsementFont = Loaded.FontLetter;
+        s.EndorsementText = Loaded.EndorseText;
+        s.Counter = Loaded.Counter;
+    }
+    if (DigitalLoaded) {
+        s.DigitalSide = Loaded.DigitalSide;
+        s.DigitalText = Loaded.DigitalText;
+    }
+    s.AutoRunActive = Run == RunState::Running;
+    s.StopOnCodelineError = StopOnCodelineError;
+    s.DocumentKept = InHand != nullptr;
     return s;
 }
 

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <array>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -13,7 +15,10 @@
 #include <vector>
 
 #include "docs/Document.h"
+#include "docs/DocumentRenderer.h"
+#include "unit/UnitDocument.h"
 #include "unit/UnitMemory.h"
+#include "unit/UnitOpticalReader.h"
 #include "unit/UnitPhysics.h"
 #include "vnapi/VirtualUnitTestApi.h"
 #include "vnapi/VnApi.h"
@@ -24,13 +29,20 @@ namespace virtualunit {
 namespace reply {
 constexpr int32_t Ok = 0;
 constexpr int32_t FeederEmpty = 1;
+constexpr int32_t CodelineTruncated = 2;
 constexpr int32_t AlreadyConnected = 5;
+constexpr int32_t DoubleLeafing = 7;       // the automatic run's document status: two sheets, the run goes on
+constexpr int32_t StoppedOnCodelineError = 10;
 constexpr int32_t NotSupported = 19;
 constexpr int32_t HardwareError = -4;
 constexpr int32_t PeripheralNotFound = -3;
 constexpr int32_t Jammed = -7;
+constexpr int32_t Busy = -8;
 constexpr int32_t InvalidCommand = -9;
 constexpr int32_t BufferTooSmall = -10;
+constexpr int32_t Aborted = -11;
+constexpr int32_t ImageNotPresent = -22;
+constexpr int32_t PrintFormatNotSupported = -57;
 constexpr int32_t Disconnected = -64;
 constexpr int32_t CalibrationFailed = -66;
 constexpr int32_t BoxNotFound = -109;
@@ -69,7 +81,18 @@ constexpr uint8_t Inkjet = 8;        // byte 0
 constexpr uint8_t VoidingStamp = 32; // byte 0
 constexpr uint8_t ScannerFront = 1;  // byte 1
 constexpr uint8_t ScannerBack = 2;   // byte 1
+constexpr uint8_t BadgeTracks12 = 4;   // byte 1
+constexpr uint8_t BadgeTracks23 = 8;   // byte 1
+constexpr uint8_t BadgeTracks123 = 16; // byte 1
 } // namespace feature
+
+// Badge tracks of Varn_ReadBadge.
+namespace badge {
+constexpr uint8_t Track1 = 32;
+constexpr uint8_t Track2 = 64;
+constexpr uint8_t Track3 = 128;
+constexpr char Separator = 't';
+} // namespace badge
 
 constexpr uint32_t MemoryDumpSize = 36864;
 
@@ -98,8 +121,52 @@ struct FeedRequest {
     uint16_t Destination = 1; // 0 retained, 1 sorted, 5 ejected
     char WaitLetter = 'G';    // 'W' waits for a document
     bool FrontStamp = false;
-    uint16_t PrintMode = 0;
+    uint16_t PrintMode = 0;   // 0 none, 1 the loaded string, 2 the digital string
     bool ScanCard = false;
+    uint16_t CodelineRequest = 0; // 1 MICR, 15 MICR + OCR, else none
+    char Side = 'N';              // the cameras are lit for any side but 'N'
+    uint16_t ScanMode = 5;
+};
+
+// The sides an image side letter names, and the letter each is scanned with.
+struct SideLetters {
+    char Front = 0; // 0: not this side
+    char Back = 0;
+};
+// Nothing for an unknown letter; 'N' names no side.
+std::optional<SideLetters> SidesOf(char side);
+
+// Varn_AutoDocHandle's job.
+struct AutoRunJob {
+    bool FrontStamp = false;
+    bool Print = false;
+    uint16_t CodelineType = 0; // 1 MICR, 15 MICR + OCR, an OCR or barcode letter, 2 PDF417, 0 none
+    uint16_t ScanMode = 5;
+    uint16_t Count = 0;        // 0: every document in the feeder
+    uint16_t ClearImage = 1;
+    char Side = 'X';
+    bool SaveImages = false;   // save mode 6
+    std::string Folder;
+    std::string BaseName;
+    uint16_t SaveFormat = 0;
+    int32_t JpegQuality = 128;
+    char WaitLetter = 'G';
+    // The unit's optical read: kind, letter and window.
+    std::optional<OpticalReadRequest> OpticalRead;
+};
+
+// What Varn_GetDocData hands over for one document.
+struct AutoRunDocument {
+    int32_t Reply = reply::Ok;
+    uint32_t Number = 0;
+    ImageHandle Front;
+    ImageHandle Back;
+    std::string FrontFile;
+    std::string BackFile;
+    std::string Optical;
+    std::string Micr;
+    std::string Barcode;
+    int32_t FeederLeft = 0;
 };
 
 struct FeedOutcome {
@@ -154,15 +221,50 @@ public:
 
     // ---- Document path ---------------------------------------------------
     FeedOutcome HandleDocument(const FeedRequest& request);
-    // The document the last successful Varn_DocHandle moved (the one the
-    // images and the codeline are taken from).
-    const std::optional<DocumentSpec>& LastDocument() const { return Last; }
+    // The document the last successful feed or release moved: what the
+    // images, codelines and signals are taken from. Null before the first
+    // document and after a jam.
+    UnitDocument* LastDocument() { return InHand.get(); }
     bool LastFeedDoubleLeafing() const { return LastDoubleLeafing; }
     const UnitPhysics& Physics() const { return Phys; }
     const VirtualUnitSetup& Setup() const { return Set; }
 
-    // The codeline readers count their failures here.
-    void CountMicrReadError(bool e13b);
+    // ---- Printer ---------------------------------------------------------
+    // The endorsement for the next prints; counting: "%d" becomes the
+    // counter, which starts at counterStart and rises by one per document
+    // printed, zero-padded to counterDigits.
+    int32_t LoadEndorsement(char fontLetter, std::string text, bool counting, int32_t counterStart,
+                            uint16_t counterDigits);
+    int32_t LoadDigitalString(const PrintJob& digital);
+
+    // ---- What the unit saw -----------------------------------------------
+    // Replies -9 while no document has passed.
+    int32_t ReadCodeline(std::string* codeline);
+    int32_t ReadMicrAndOcr(std::string* micrCodeline, std::string* ocrCodeline);
+    int32_t ReadImages(uint16_t clearImage, char side, ImageHandle* front, ImageHandle* back);
+    int32_t ReadE13bSignal(const std::vector<uint8_t>** samples);
+    int32_t ReadCmc7Record(std::array<uint8_t, micr::Cmc7DataSize>* record);
+    int32_t BeltTest(size_t capacity, std::vector<uint8_t>* samples);
+
+    // ---- Automatic run ---------------------------------------------------
+    void SetStopOnCodelineError(bool stop) { StopOnCodelineError = stop; }
+    int32_t StartAutoRun(const AutoRunJob& job);
+    // Feeds the run's next document; wantFront/wantBack: the caller takes
+    // that side's image.
+    AutoRunDocument FetchAutoRunDocument(bool wantFront, bool wantBack);
+
+    // ---- Badge -----------------------------------------------------------
+    // Checks a read of these tracks: 0 when the reader can read them.
+    int32_t CheckBadgeRead(uint8_t tracks) const;
+    // The swiped badge's tracks asked for, joined by 't', and the swipe is
+    // used up; nothing while no badge was swiped.
+    std::optional<std::string> TakeBadgeData(uint8_t tracks);
+    // How long a read waits for a swipe, in real milliseconds (0: no wait).
+    uint32_t BadgeWaitMilliseconds() const;
+    // Counts resets, closes and power cycles: a waiting read that sees it
+    // change was interrupted.
+    uint32_t Interruptions() const { return InterruptionCount; }
+    void SetBadgeReadWaiting(bool waiting) { BadgeReadWaiting = waiting; }
 
     // ---- Test control ----------------------------------------------------
     void LoadDocuments(std::vector<DocumentSpec> documents);
@@ -193,6 +295,18 @@ private:
     FeedOutcome Release(const FeedRequest& request);
     FeedOutcome Feed(const FeedRequest& request);
     std::optional<ArmedDocumentFault> TakeDocumentFault(uint32_t feedNumber);
+    void CountMicrReadError(bool e13b);
+
+    // The default stack of generated cheques from index ChequesGenerated on.
+    DocumentSpec NextGeneratedCheque();
+    PassSettings CurrentPass(const FeedRequest& request);
+    PrintJob PrintJobFor(const FeedRequest& request);
+    // The document that just passed, with what the request asked of it.
+    void TakeIntoHand(const DocumentSpec& document, const FeedRequest& request);
+    void ReleaseInHand(const FeedRequest& request);
+    bool ScannerFitted(bool front) const;
+    // The job has given all it will: further fetches reply 1.
+    void EndAutoRun();
 
     VirtualUnitSetup Set;
     UnitPhysics Phys;
@@ -218,12 +332,34 @@ private:
 
     // Path and feeder
     std::deque<DocumentSpec> Feeder;
+    // What the set-up put in the feeder: put back at a connection that
+    // finds the feeder empty, so that a demonstration never runs dry.
+    std::vector<DocumentSpec> SetupStack;
+    std::vector<DocumentSpec> DefaultStack; // DefaultFeeder(seed), made when first needed
     uint32_t ChequesGenerated = 0;
     PathState Path = PathState::Empty;
     std::optional<DocumentSpec> PathDocument;
-    std::optional<DocumentSpec> Last;
+    std::unique_ptr<UnitDocument> InHand;
     bool LastDoubleLeafing = false;
     uint32_t DocumentsFed = 0;
+
+    // Printer
+    PrintJob Loaded; // endorsement and digital string as loaded
+    bool EndorsementLoaded = false;
+    bool DigitalLoaded = false;
+    bool Counting = false;
+
+    // Automatic run
+    enum class RunState { None, Running, Over, StoppedOnError };
+    RunState Run = RunState::None;
+    AutoRunJob Job;
+    uint32_t RunDocuments = 0;
+    bool StopOnCodelineError = false;
+
+    // Belt tests made, for their seeds
+    uint32_t BeltTests = 0;
+    uint32_t InterruptionCount = 0;
+    bool BadgeReadWaiting = false;
 
     // Faults
     std::deque<OperationFault> OperationFaults;
@@ -244,6 +380,9 @@ private:
 struct SharedUnit {
     SharedUnit(const VirtualUnitSetup& setup, std::string memoryPath) : Unit(setup, std::move(memoryPath)) {}
     std::mutex Mutex;
+    // Told whenever a waiting badge read may have something to see: a swipe,
+    // a reset, a close, a power cycle.
+    std::condition_variable Changed;
     VirtualUnit Unit;
 };
 

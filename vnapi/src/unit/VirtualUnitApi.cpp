@@ -1,6 +1,7 @@
 #include "unit/VirtualUnitApi.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <mutex>
 
@@ -11,13 +12,13 @@
 #include "imaging/ImageOps.h"
 #include "imaging/JpegFile.h"
 #include "imaging/TiffFile.h"
+#include "unit/AutoRunFiles.h"
 
 namespace virtualunit {
 
 namespace {
 
-// Not built yet: documents' images and codelines, signals, badge reads,
-// decodes, image conversions and files.
+// Not built yet: the decodes of images handed in.
 constexpr int32_t NotYet = reply::NotSupported;
 
 void CopyText(char* out, size_t capacity, const std::string& text)
@@ -27,6 +28,75 @@ void CopyText(char* out, size_t capacity, const std::string& text)
     const size_t n = std::min(text.size(), capacity - 1);
     std::memcpy(out, text.data(), n);
     out[n] = '\0';
+}
+
+// A text into a caller's buffer whose capacity *length gives; *length
+// becomes the length delivered. Reply 2 when the text did not fit whole.
+int32_t DeliverText(const std::string& text, char* out, uint16_t* length)
+{
+    if (*length == 0)
+        return text.empty() ? reply::Ok : reply::CodelineTruncated;
+    const size_t n = std::min<size_t>(text.size(), *length - 1u);
+    std::memcpy(out, text.data(), n);
+    out[n] = '\0';
+    *length = static_cast<uint16_t>(n);
+    return n < text.size() ? reply::CodelineTruncated : reply::Ok;
+}
+
+// The printer holds a line of at most this many characters.
+constexpr uint16_t MaxPrintText = 255;
+
+// length characters of text, up to its end; false when there is no text or
+// the printer cannot hold it.
+bool PrintText(const char* text, uint16_t length, std::string* out)
+{
+    if (length > MaxPrintText || (length > 0 && !text))
+        return false;
+    out->assign(text ? text : "", text ? strnlen(text, length) : 0);
+    return true;
+}
+
+// The unit's own codeline read of an automatic run: 1 MICR, 15 MICR + OCR,
+// an OCR read type letter, a barcode type letter, 2 PDF417, 0 none. The
+// window is in millimetres with unit code 10, in inches with 20.
+bool DescribeCodelineType(uint16_t type, float x, float y, float width, float height, uint16_t unitCode,
+                          AutoRunJob* job)
+{
+    job->CodelineType = type;
+    OpticalReadRequest read;
+    read.X = x;
+    read.Y = y;
+    read.Width = width;
+    read.Height = height;
+    read.Inch = unitCode == 20;
+    switch (type) {
+    case 0:
+    case 1:
+    case 15:
+        return true;
+    case 2:
+        read.Kind = OpticalReadKind::Pdf417;
+        break;
+    case 'A':
+    case 'B':
+    case 'C':
+    case 'E':
+    case 'F':
+    case 'X':
+        read.Kind = OpticalReadKind::Ocr;
+        read.Letter = static_cast<char>(type);
+        break;
+    case '2':
+    case '3':
+    case '4':
+        read.Kind = OpticalReadKind::Barcode;
+        read.Letter = static_cast<char>(type);
+        break;
+    default:
+        return false;
+    }
+    job->OpticalRead = read;
+    return true;
 }
 
 } // namespace
@@ -75,7 +145,9 @@ int32_t VirtualUnitApi::VnConnect(VnWindow, VnInstance, uint16_t connectionType,
 
 int32_t VirtualUnitApi::VnDisconnect(uint16_t handle, VnWindow)
 {
-    return Unattached("VnDisconnect", [&](VirtualUnit& unit) { return unit.Close(handle); });
+    const int32_t r = Unattached("VnDisconnect", [&](VirtualUnit& unit) { return unit.Close(handle); });
+    Shared->Changed.notify_all();
+    return r;
 }
 
 int32_t VirtualUnitApi::Vn_SetIPAddress(uint16_t connectionType, const char* ipAddress, uint16_t port)
@@ -127,14 +199,17 @@ int32_t VirtualUnitApi::Varn_PeripheralStatus(uint16_t handle, VnWindow, uint8_t
 
 int32_t VirtualUnitApi::Varn_Reset(uint16_t handle, VnWindow, char resetType)
 {
-    return OnUnit("Varn_Reset", handle, [&](VirtualUnit& unit) { return unit.Reset(resetType); });
+    const int32_t r = OnUnit("Varn_Reset", handle, [&](VirtualUnit& unit) { return unit.Reset(resetType); });
+    Shared->Changed.notify_all(); // a waiting badge read gives up
+    return r;
 }
 
 // ---- Documents -------------------------------------------------------------
 
 int32_t VirtualUnitApi::Varn_DocHandle(uint16_t handle, VnWindow, uint16_t frontStamp, uint16_t printMode,
-                                       uint16_t, char, uint16_t, uint16_t feedOrRelease, uint16_t destination,
-                                       char waitLetter, uint16_t, void*, uint16_t scanCard, int32_t)
+                                       uint16_t codelineRequest, char side, uint16_t scanMode, uint16_t feedOrRelease,
+                                       uint16_t destination, char waitLetter, uint16_t, void*, uint16_t scanCard,
+                                       int32_t)
 {
     return OnUnit("Varn_DocHandle", handle, [&](VirtualUnit& unit) {
         if (feedOrRelease > 1)
@@ -146,67 +221,193 @@ int32_t VirtualUnitApi::Varn_DocHandle(uint16_t handle, VnWindow, uint16_t front
         request.FrontStamp = frontStamp != 0;
         request.PrintMode = printMode;
         request.ScanCard = scanCard != 0;
-        const FeedOutcome outcome = unit.HandleDocument(request);
-        // SCANNER: the images, the MICR read and the prints of the document
-        // that passed (unit.LastDocument()) are taken here, from the codeline
-        // request, side and scan mode.
-        return outcome.Reply;
+        request.CodelineRequest = codelineRequest;
+        request.Side = side;
+        request.ScanMode = scanMode;
+        return unit.HandleDocument(request).Reply;
     });
 }
 
-int32_t VirtualUnitApi::Varn_ReadCodeline(uint16_t handle, VnWindow, char*, uint16_t*, void*, void*, void*, void*)
+int32_t VirtualUnitApi::Varn_ReadCodeline(uint16_t handle, VnWindow, char* codeline, uint16_t* length, void*, void*,
+                                          void*, void*)
 {
-    return OnUnit("Varn_ReadCodeline", handle, [](VirtualUnit&) { return NotYet; });
+    return OnUnit("Varn_ReadCodeline", handle, [&](VirtualUnit& unit) {
+        if (!codeline || !length)
+            return reply::InvalidCommand;
+        std::string text;
+        if (const int32_t r = unit.ReadCodeline(&text))
+            return r;
+        return DeliverText(text, codeline, length);
+    });
 }
 
-int32_t VirtualUnitApi::Varn_ReadImage(uint16_t handle, VnWindow, uint16_t, char, uint16_t, int32_t, ImageHandle*,
-                                       ImageHandle*, void*, void*)
+int32_t VirtualUnitApi::Varn_ReadImage(uint16_t handle, VnWindow, uint16_t clearImage, char side, uint16_t, int32_t,
+                                       ImageHandle* front, ImageHandle* back, void*, void*)
 {
-    return OnUnit("Varn_ReadImage", handle, [](VirtualUnit&) { return NotYet; });
+    return OnUnit("Varn_ReadImage", handle,
+                  [&](VirtualUnit& unit) { return unit.ReadImages(clearImage, side, front, back); });
 }
 
-int32_t VirtualUnitApi::Varn_LoadString(uint16_t handle, VnWindow, char, uint16_t, const char*)
+int32_t VirtualUnitApi::Varn_LoadString(uint16_t handle, VnWindow, char fontLetter, uint16_t length, const char* text)
 {
-    return OnUnit("Varn_LoadString", handle, [](VirtualUnit&) { return NotYet; });
+    return OnUnit("Varn_LoadString", handle, [&](VirtualUnit& unit) {
+        std::string loaded;
+        if (!PrintText(text, length, &loaded))
+            return reply::InvalidCommand;
+        return unit.LoadEndorsement(fontLetter, std::move(loaded), false, 0, 0);
+    });
 }
 
-int32_t VirtualUnitApi::Varn_LoadStringWithCounter(uint16_t handle, VnWindow, char, const char*, uint16_t, int32_t,
-                                                   uint16_t)
+// The bench passes a start of 8 and 3 digits: "%d" prints 008, 009, ...
+int32_t VirtualUnitApi::Varn_LoadStringWithCounter(uint16_t handle, VnWindow, char fontLetter, const char* text,
+                                                   uint16_t length, int32_t counterStart, uint16_t counterDigits)
 {
-    return OnUnit("Varn_LoadStringWithCounter", handle, [](VirtualUnit&) { return NotYet; });
+    return OnUnit("Varn_LoadStringWithCounter", handle, [&](VirtualUnit& unit) {
+        std::string loaded;
+        if (!PrintText(text, length, &loaded))
+            return reply::InvalidCommand;
+        return unit.LoadEndorsement(fontLetter, std::move(loaded), true, counterStart, counterDigits);
+    });
 }
 
-int32_t VirtualUnitApi::Varn_LoadDigitalString(uint16_t handle, VnWindow, char, const char*, uint16_t, int32_t,
-                                               int32_t, const char*, int32_t, int32_t, int32_t, int32_t, int32_t,
-                                               uint16_t, float, float)
+// The values 7 and 0 the bench passes after the length say nothing here.
+int32_t VirtualUnitApi::Varn_LoadDigitalString(uint16_t handle, VnWindow, char side, const char* text,
+                                               uint16_t length, int32_t, int32_t, const char* fontName,
+                                               int32_t fontSize, int32_t bold, int32_t italic, int32_t underline,
+                                               int32_t grayTone, uint16_t inch, float x, float y)
 {
-    return OnUnit("Varn_LoadDigitalString", handle, [](VirtualUnit&) { return NotYet; });
+    return OnUnit("Varn_LoadDigitalString", handle, [&](VirtualUnit& unit) {
+        PrintJob digital;
+        if (!PrintText(text, length, &digital.DigitalText))
+            return reply::InvalidCommand;
+        digital.DigitalSide = side;
+        if (fontName && *fontName)
+            digital.DigitalFontName = fontName;
+        digital.DigitalFontSize = fontSize;
+        digital.DigitalBold = bold != 0;
+        digital.DigitalItalic = italic != 0;
+        digital.DigitalUnderline = underline != 0;
+        digital.DigitalGrayTone = grayTone;
+        digital.DigitalInch = inch != 0;
+        digital.DigitalX = x;
+        digital.DigitalY = y;
+        return unit.LoadDigitalString(digital);
+    });
 }
 
-int32_t VirtualUnitApi::Varn_AutoDocHandle(uint16_t handle, VnWindow, uint16_t, uint16_t, uint16_t, uint16_t,
-                                           uint16_t, uint16_t, uint16_t, uint16_t, char, uint16_t, uint16_t,
-                                           const char*, const char*, float, float, float, float, uint16_t, uint16_t,
-                                           uint16_t, int32_t, int32_t, int32_t, char, uint16_t, void*, void*, void*)
+// The constants the bench passes among the arguments (0, 1, 0, 0, 0, 1) say
+// nothing here.
+int32_t VirtualUnitApi::Varn_AutoDocHandle(uint16_t handle, VnWindow, uint16_t frontStamp, uint16_t printFlag,
+                                           uint16_t codelineType, uint16_t scanMode, uint16_t, uint16_t,
+                                           uint16_t documentCount, uint16_t clearImage, char side, uint16_t,
+                                           uint16_t saveImageMode, const char* imagesFolder, const char* baseName,
+                                           float windowX, float windowY, float windowWidth, float windowHeight,
+                                           uint16_t unitCode, uint16_t, uint16_t saveImageFormat,
+                                           int32_t jpegQuality, int32_t, int32_t, char waitLetter, uint16_t, void*,
+                                           void*, void*)
 {
-    return OnUnit("Varn_AutoDocHandle", handle, [](VirtualUnit&) { return NotYet; });
+    return OnUnit("Varn_AutoDocHandle", handle, [&](VirtualUnit& unit) {
+        AutoRunJob job;
+        if (!DescribeCodelineType(codelineType, windowX, windowY, windowWidth, windowHeight, unitCode, &job))
+            return reply::InvalidCommand;
+        job.FrontStamp = frontStamp != 0;
+        job.Print = printFlag != 0;
+        job.ScanMode = scanMode;
+        job.Count = documentCount;
+        job.ClearImage = clearImage;
+        job.Side = side;
+        job.SaveImages = saveImageMode == SaveModeFiles;
+        if (job.SaveImages) {
+            if (!imagesFolder || !baseName)
+                return reply::InvalidCommand;
+            job.Folder = imagesFolder;
+            job.BaseName = baseName;
+        }
+        job.SaveFormat = saveImageFormat;
+        job.JpegQuality = jpegQuality;
+        job.WaitLetter = waitLetter;
+        return unit.StartAutoRun(job);
+    });
 }
 
-int32_t VirtualUnitApi::Varn_GetDocData(uint16_t handle, VnWindow, uint32_t*, char*, char*, void*, void*,
-                                        ImageHandle*, ImageHandle*, void*, void*, char*, char*, char*, void*,
-                                        int32_t*, void*, void*, void*)
+// extra receives the number of documents left in the feeder.
+int32_t VirtualUnitApi::Varn_GetDocData(uint16_t handle, VnWindow, uint32_t* documentNumber, char* frontFileName,
+                                        char* backFileName, void*, void*, ImageHandle* front, ImageHandle* back,
+                                        void*, void*, char* opticalCodeline, char* micrCodeline, char* barcode,
+                                        void*, int32_t* extra, void*, void*, void*)
 {
-    return OnUnit("Varn_GetDocData", handle, [](VirtualUnit&) { return NotYet; });
+    return OnUnit("Varn_GetDocData", handle, [&](VirtualUnit& unit) {
+        AutoRunDocument doc = unit.FetchAutoRunDocument(front != nullptr, back != nullptr);
+        if (documentNumber)
+            *documentNumber = doc.Number;
+        CopyText(frontFileName, VnFileNameSize, doc.FrontFile);
+        CopyText(backFileName, VnFileNameSize, doc.BackFile);
+        if (front)
+            *front = std::move(doc.Front);
+        if (back)
+            *back = std::move(doc.Back);
+        CopyText(opticalCodeline, VnCodelineSize, doc.Optical);
+        CopyText(micrCodeline, VnCodelineSize, doc.Micr);
+        CopyText(barcode, VnCodelineSize, doc.Barcode);
+        if (extra)
+            *extra = doc.FeederLeft;
+        return doc.Reply;
+    });
 }
 
-int32_t VirtualUnitApi::Varn_SetAutoDocOptions(uint16_t handle, VnWindow, const AutoDocOptions*)
+int32_t VirtualUnitApi::Varn_SetAutoDocOptions(uint16_t handle, VnWindow, const AutoDocOptions* options)
 {
-    return OnUnit("Varn_SetAutoDocOptions", handle, [](VirtualUnit&) { return NotYet; });
+    return OnUnit("Varn_SetAutoDocOptions", handle, [&](VirtualUnit& unit) {
+        if (!options)
+            return reply::InvalidCommand;
+        unit.SetStopOnCodelineError(options->StopOnCodelineError != 0);
+        return reply::Ok;
+    });
 }
 
-int32_t VirtualUnitApi::Varn_ReadBadge(uint16_t handle, VnWindow, uint8_t, uint16_t, char*, uint16_t*)
+// Waits for a swipe without holding the unit, so that a reset from another
+// thread gets through and ends the wait.
+int32_t VirtualUnitApi::Varn_ReadBadge(uint16_t handle, VnWindow, uint8_t tracks, uint16_t size, char* data,
+                                       uint16_t* length)
 {
-    // BADGE: the tracks swiped (unit.TakeBadge()), joined by 't'.
-    return OnUnit("Varn_ReadBadge", handle, [](VirtualUnit&) { return NotYet; });
+    std::unique_lock lock(Shared->Mutex);
+    VirtualUnit& unit = Shared->Unit;
+    if (auto fault = unit.TakeOperationFault("Varn_ReadBadge"))
+        return *fault;
+    if (!unit.IsOpen(handle))
+        return reply::PeripheralNotFound;
+    if (!data)
+        return reply::InvalidCommand;
+    if (const int32_t r = unit.CheckBadgeRead(tracks))
+        return r;
+    std::optional<std::string> swiped = unit.TakeBadgeData(tracks);
+    if (!swiped) {
+        const uint32_t interruptions = unit.Interruptions();
+        unit.SetBadgeReadWaiting(true);
+        Shared->Changed.wait_for(lock, std::chrono::milliseconds(unit.BadgeWaitMilliseconds()), [&] {
+            if (unit.Interruptions() != interruptions)
+                return true;
+            swiped = unit.TakeBadgeData(tracks);
+            return swiped.has_value();
+        });
+        unit.SetBadgeReadWaiting(false);
+        if (!swiped) {
+            if (unit.Interruptions() == interruptions)
+                return reply::Busy; // nobody swiped a badge in time
+            return unit.IsOpen(handle) ? reply::Aborted : reply::PeripheralNotFound;
+        }
+    }
+    uint16_t capacity = size;
+    if (length)
+        capacity = std::min(capacity, *length);
+    if (capacity == 0)
+        return reply::BufferTooSmall;
+    const size_t n = std::min<size_t>(swiped->size(), capacity - 1u);
+    std::memcpy(data, swiped->data(), n);
+    data[n] = '\0';
+    if (length)
+        *length = static_cast<uint16_t>(n);
+    return n < swiped->size() ? reply::BufferTooSmall : reply::Ok;
 }
 
 // ---- Decoding and images (no connection) -----------------------------------
@@ -308,11 +509,19 @@ int32_t VirtualUnitApi::Varn_SaveTIFF(VnWindow, const PackedBitmap* image, const
 
 // ---- Signals and calibration -----------------------------------------------
 
-int32_t VirtualUnitApi::Varn_ReadE13BSignal(uint16_t handle, VnWindow, uint8_t*, uint32_t*)
+int32_t VirtualUnitApi::Varn_ReadE13BSignal(uint16_t handle, VnWindow, uint8_t* samples, uint32_t* length)
 {
-    // SIGNAL: the E13B signal of unit.LastDocument() through unit.Physics(),
-    // the trimmer and the time-sample value.
-    return OnUnit("Varn_ReadE13BSignal", handle, [](VirtualUnit&) { return NotYet; });
+    return OnUnit("Varn_ReadE13BSignal", handle, [&](VirtualUnit& unit) {
+        if (!samples || !length)
+            return reply::InvalidCommand;
+        const std::vector<uint8_t>* signal = nullptr;
+        if (const int32_t r = unit.ReadE13bSignal(&signal))
+            return r;
+        const size_t n = std::min<size_t>(*length, signal->size());
+        std::copy(signal->begin(), signal->begin() + static_cast<std::ptrdiff_t>(n), samples);
+        *length = static_cast<uint32_t>(n);
+        return n < signal->size() ? reply::BufferTooSmall : reply::Ok;
+    });
 }
 
 int32_t VirtualUnitApi::Varn_SetTrimmerMICR(uint16_t handle, VnWindow, uint16_t, uint8_t value)
@@ -375,14 +584,35 @@ int32_t VirtualUnitApi::Varn_SetConfiguration(uint16_t handle, VnWindow, const u
     });
 }
 
-int32_t VirtualUnitApi::Varn_ReadCodelineMicrOcr(uint16_t handle, VnWindow, char*, uint16_t*, char*, uint16_t*)
+// The OCR half is the unit's optical read of the codeline band (see
+// UnitOpticalRead), made when the feed asked for MICR + OCR (request 15).
+int32_t VirtualUnitApi::Varn_ReadCodelineMicrOcr(uint16_t handle, VnWindow, char* micrCodeline,
+                                                 uint16_t* micrLength, char* ocrCodeline, uint16_t* ocrLength)
 {
-    return OnUnit("Varn_ReadCodelineMicrOcr", handle, [](VirtualUnit&) { return NotYet; });
+    return OnUnit("Varn_ReadCodelineMicrOcr", handle, [&](VirtualUnit& unit) {
+        if (!micrCodeline || !micrLength || !ocrCodeline || !ocrLength)
+            return reply::InvalidCommand;
+        std::string micrText, ocrText;
+        if (const int32_t r = unit.ReadMicrAndOcr(&micrText, &ocrText))
+            return r;
+        const int32_t micrReply = DeliverText(micrText, micrCodeline, micrLength);
+        const int32_t ocrReply = DeliverText(ocrText, ocrCodeline, ocrLength);
+        return micrReply != reply::Ok ? micrReply : ocrReply;
+    });
 }
 
-int32_t VirtualUnitApi::Varn_ReadCMC7Signal(uint16_t handle, VnWindow, uint8_t*, uint32_t)
+int32_t VirtualUnitApi::Varn_ReadCMC7Signal(uint16_t handle, VnWindow, uint8_t* data, uint32_t size)
 {
-    return OnUnit("Varn_ReadCMC7Signal", handle, [](VirtualUnit&) { return NotYet; });
+    return OnUnit("Varn_ReadCMC7Signal", handle, [&](VirtualUnit& unit) {
+        if (!data)
+            return reply::InvalidCommand;
+        std::array<uint8_t, micr::Cmc7DataSize> record{};
+        if (const int32_t r = unit.ReadCmc7Record(&record))
+            return r;
+        const size_t n = std::min<size_t>(size, record.size());
+        std::copy(record.begin(), record.begin() + static_cast<std::ptrdiff_t>(n), data);
+        return n < record.size() ? reply::BufferTooSmall : reply::Ok;
+    });
 }
 
 int32_t VirtualUnitApi::Varn_ImageCalibration(uint16_t handle, VnWindow, uint16_t mode, uint16_t* value)
@@ -449,10 +679,20 @@ int32_t VirtualUnitApi::VnLED(uint16_t handle, VnWindow, uint16_t color, uint16_
     return OnUnit("VnLED", handle, [&](VirtualUnit& unit) { return unit.Led(color, timeOn, timeOff); });
 }
 
-int32_t VirtualUnitApi::VnTestCinghia(uint16_t handle, VnWindow, uint8_t*, uint32_t*)
+int32_t VirtualUnitApi::VnTestCinghia(uint16_t handle, VnWindow, uint8_t* samples, uint32_t* length)
 {
-    // SIGNAL: the belt's magnetic signal.
-    return OnUnit("VnTestCinghia", handle, [](VirtualUnit&) { return NotYet; });
+    return OnUnit("VnTestCinghia", handle, [&](VirtualUnit& unit) {
+        if (!samples || !length)
+            return reply::InvalidCommand;
+        if (*length == 0)
+            return reply::BufferTooSmall;
+        std::vector<uint8_t> belt;
+        if (const int32_t r = unit.BeltTest(*length, &belt))
+            return r;
+        std::copy(belt.begin(), belt.end(), samples);
+        *length = static_cast<uint32_t>(belt.size());
+        return reply::Ok;
+    });
 }
 
 } // namespace virtualunit

@@ -99,14 +99,20 @@ void VirtualUnitControl::ArmDocumentFault(uint32_t ordinal, DocumentFaultKind ki
 
 void VirtualUnitControl::SwipeBadge(BadgeTracks tracks)
 {
-    std::lock_guard lock(Unit->Mutex);
-    Unit->Unit.SwipeBadge(std::move(tracks));
+    {
+        std::lock_guard lock(Unit->Mutex);
+        Unit->Unit.SwipeBadge(std::move(tracks));
+    }
+    Unit->Changed.notify_all();
 }
 
 void VirtualUnitControl::PowerCycle()
 {
-    std::lock_guard lock(Unit->Mutex);
-    Unit->Unit.PowerCycle();
+    {
+        std::lock_guard lock(Unit->Mutex);
+        Unit->Unit.PowerCycle();
+    }
+    Unit->Changed.notify_all();
 }
 
 VirtualUnitState VirtualUnitControl::State() const
