@@ -416,8 +416,8 @@ void DrawCalibrationMarks(Canvas& canvas, const DocumentSpec& doc)
     }
 }
 
-// OCR line: one character per 1/10 in from the right end, each glyph scaled
-// so that a digit stands OcrCharHeightMm tall.
+// OCR line: one character per 1/10 in from the right end, in the face's own
+// size for that pitch, as the optical reads expect it.
 void DrawOcrLine(Canvas& canvas, const DocumentSpec& doc)
 {
     if (doc.OcrText.empty() || doc.Ocr == OcrFont::None)
@@ -426,12 +426,12 @@ void DrawOcrLine(Canvas& canvas, const DocumentSpec& doc)
     const double baseline = doc.HeightMm - docgeom::OcrBottomMm;
     const size_t n = doc.OcrText.size();
     std::lock_guard<std::mutex> guard(FontLock());
-    // Measure the digit height at a reference size, then pick the size.
+    // Measure the advance at a reference size, then pick the size.
     FontRaster& probe = FontFor(face, 100.0);
     if (!probe.IsValid())
         return;
-    const int zeroHeight = std::max(1, probe.GlyphFor('0').Mask.Height);
-    FontRaster& font = FontFor(face, 100.0 * canvas.Px(docgeom::OcrCharHeightMm) / zeroHeight);
+    const int advance = std::max(1, probe.GlyphFor('0').Advance);
+    FontRaster& font = FontFor(face, 100.0 * canvas.Px(docgeom::OcrPitchMm) / advance);
     for (size_t i = 0; i < n; ++i) {
         const char ch = doc.OcrText[i];
         if (ch == ' ')

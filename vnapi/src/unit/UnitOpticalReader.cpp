@@ -1,13 +1,41 @@
 #include "unit/UnitOpticalReader.h"
 
+#include <cstring>
+
+#include "decode/Decode.h"
 #include "docs/DocumentGeometry.h"
 
 namespace virtualunit {
 
-std::string UnitOpticalRead(const PackedBitmap&, const OpticalReadRequest&)
+std::string UnitOpticalRead(const PackedBitmap& frontImage, const OpticalReadRequest& request)
 {
-    // OPTICAL DECODE: no decoder in the unit yet, so it reads nothing.
-    return {};
+    char text[VnCodelineSize] = {};
+    uint16_t length = sizeof text;
+    int32_t reply = 0;
+    switch (request.Kind) {
+    case OpticalReadKind::Ocr: {
+        const char readType[2] = {request.Letter, 0};
+        const DecodeOptions options{1, request.Letter == 'X' ? 'X' : 'N'};
+        reply = decode::CodelineReadFromBitmap(&frontImage, readType, request.Inch ? 1 : 0, request.X, request.Y,
+                                               request.Width, request.Height, &options, text, &length);
+        break;
+    }
+    case OpticalReadKind::Barcode:
+        // The unit reads its barcode windows in whole millimetres.
+        reply = decode::ReadBarcodeFromBitmap(&frontImage, request.Letter, static_cast<int32_t>(request.X),
+                                              static_cast<int32_t>(request.Y), static_cast<int32_t>(request.Width),
+                                              static_cast<int32_t>(request.Height), text, &length);
+        break;
+    case OpticalReadKind::Pdf417:
+        reply = decode::ReadPdf417FromBitmap(&frontImage, text, &length, nullptr, static_cast<int32_t>(request.X),
+                                             static_cast<int32_t>(request.Y), static_cast<int32_t>(request.Width),
+                                             static_cast<int32_t>(request.Height));
+        break;
+    }
+    // A truncated text is still what was read; any other failure reads nothing.
+    if (reply != 0 && reply != 2 && reply != -10)
+        return {};
+    return std::string(text, strnlen(text, sizeof text));
 }
 
 OpticalReadRequest CodelineBandRead(float documentLengthMm)

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "vnapi/PackedBitmap.h"
+#include "vnapi/VnApi.h"
 
 namespace virtualunit {
 
@@ -27,11 +28,8 @@ struct OpticalReadRequest {
     bool Inch = false;
 };
 
-// The text read from the front image, '!' for each unreadable character;
-// empty when nothing was found.
-//
-// OPTICAL DECODE: not wired yet; returns empty text. The decoders of
-// vnapi/src/decode/ (OCR templates, zxing-cpp) belong here.
+// The text read from the front image by the library's own decoders, '!' for
+// each unreadable character; empty when nothing was found.
 std::string UnitOpticalRead(const PackedBitmap& frontImage, const OpticalReadRequest& request);
 
 // The window of the optical E13B read that backs the MICR + OCR request:
