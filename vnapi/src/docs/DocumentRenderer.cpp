@@ -438,8 +438,8 @@ void DrawOcrLine(Canvas& canvas, const DocumentSpec& doc)
             continue;
         const FontRaster::Glyph& g = font.GlyphFor(static_cast<unsigned char>(ch));
         const double cellRight = doc.LengthMm - docgeom::OcrRightMm - static_cast<double>(n - 1 - i) * docgeom::OcrPitchMm;
-        const double cellCentre = canvas.Px(cellRight - docgeom::OcrPitchMm / 2.0);
-        const int left = static_cast<int>(std::lround(cellCentre - g.Mask.Width / 2.0));
+        // Set as the face sets it: the glyph's own offset from its pen position.
+        const int left = static_cast<int>(std::lround(canvas.Px(cellRight - docgeom::OcrPitchMm))) + g.Left;
         const int top = static_cast<int>(std::lround(canvas.Px(baseline))) - g.Top;
         canvas.DrawMask(g.Mask, left, top, Rgb{12, 12, 14});
     }
@@ -488,10 +488,16 @@ void DrawBarcode(Canvas& canvas, const DocumentSpec& doc)
     const ZXing::BitMatrix m = EncodeSymbol(format, doc.BarcodeText);
     if (m.width() <= 0)
         return;
-    const double width = m.width() * docgeom::BarcodeModuleMm;
+    // A long symbol on a short cheque is printed narrower, so that it keeps a
+    // quiet zone inside the paper.
+    constexpr double QuietZoneMm = 6.0;
+    constexpr double NarrowestModuleMm = 0.26;
+    const double room = doc.LengthMm - docgeom::BarcodeRightMm - QuietZoneMm;
+    const double module = std::max(NarrowestModuleMm, std::min(docgeom::BarcodeModuleMm, room / m.width()));
+    const double width = m.width() * module;
     const double left = doc.LengthMm - docgeom::BarcodeRightMm - width;
     const double top = doc.HeightMm - docgeom::BarcodeBottomMm - docgeom::BarcodeHeightMm;
-    DrawModules(canvas, m, left, top, docgeom::BarcodeModuleMm, docgeom::BarcodeHeightMm / m.height());
+    DrawModules(canvas, m, left, top, module, docgeom::BarcodeHeightMm / m.height());
 }
 
 void DrawPdf417(Canvas& canvas, const DocumentSpec& doc)
