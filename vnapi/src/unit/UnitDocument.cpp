@@ -10,8 +10,8 @@ micr::ReaderParams UnitReader() { return micr::ReaderParams{head::NominalTimeSam
 
 } // namespace
 
-UnitDocument::UnitDocument(DocumentSpec spec, PrintJob job, const PassSettings& pass)
-    : Settings(pass), Print(job), Images(std::move(spec), std::move(job))
+UnitDocument::UnitDocument(DocumentSpec description, PrintJob job, const PassSettings& pass)
+    : Settings(pass), Print(job), Images(std::move(description), std::move(job))
 {
 }
 
@@ -25,7 +25,7 @@ ImageHandle UnitDocument::Image(bool frontSide, char letter, uint16_t clearImage
 const std::vector<uint8_t>& UnitDocument::Signal()
 {
     if (!Samples)
-        Samples = head::ReadSignal(Spec(), Settings.Head);
+        Samples = head::ReadSignal(Description(), Settings.Head);
     return *Samples;
 }
 
@@ -33,7 +33,7 @@ const std::string& UnitDocument::ReadMicr()
 {
     if (!Micr) {
         const std::vector<uint8_t>& s = Signal();
-        Micr = Spec().Micr == MicrFont::CMC7 ? micr::DecodeCmc7Signal(s.data(), s.size(), UnitReader(), &Cmc7Data)
+        Micr = Description().Micr == MicrFont::CMC7 ? micr::DecodeCmc7Signal(s.data(), s.size(), UnitReader(), &Cmc7Data)
                                              : micr::DecodeE13bSignal(s.data(), s.size(), UnitReader());
     }
     return *Micr;
@@ -57,7 +57,7 @@ void UnitDocument::Rescan(const PrintJob& job, bool scanned, uint16_t scanMode)
     Settings.Scanned = scanned;
     Settings.ScanMode = scanMode;
     Print = job;
-    DocumentImages fresh(Spec(), job);
+    DocumentImages fresh(Description(), job);
     fresh.ReuseMemoryOf(std::move(Images));
     Images = std::move(fresh);
 }

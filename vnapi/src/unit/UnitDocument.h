@@ -29,9 +29,9 @@ struct PassSettings {
 
 class UnitDocument {
 public:
-    UnitDocument(DocumentSpec spec, PrintJob job, const PassSettings& pass);
+    UnitDocument(DocumentSpec description, PrintJob job, const PassSettings& pass);
 
-    const DocumentSpec& Spec() const { return Images.Document(); }
+    const DocumentSpec& Description() const { return Images.Document(); }
     const PrintJob& Job() const { return Print; }
     const PassSettings& Pass() const { return Settings; }
 

@@ -223,7 +223,7 @@ int32_t VirtualUnit::ReadMicrAndOcr(std::string* micrCodeline, std::string* ocrC
     if (InHand->Pass().CodelineRequest == CodelineMicrOcr && ScannerFitted(true)) {
         const ImageHandle image = InHand->ReadingImage();
         if (image)
-            *ocrCodeline = UnitOpticalRead(*image, CodelineBandRead(InHand->Spec().LengthMm));
+            *ocrCodeline = UnitOpticalRead(*image, CodelineBandRead(InHand->Description().LengthMm));
     }
     return reply::Ok;
 }
@@ -383,7 +383,7 @@ AutoRunDocument VirtualUnit::FetchAutoRunDocument(bool wantFront, bool wantBack)
             own = doc.ReadingImage();
         const PackedBitmap* image = usable ? front.get() : own.get();
         if (image && Job.CodelineType == CodelineMicrOcr) {
-            out.Optical = UnitOpticalRead(*image, CodelineBandRead(doc.Spec().LengthMm));
+            out.Optical = UnitOpticalRead(*image, CodelineBandRead(doc.Description().LengthMm));
         } else if (image && Job.OpticalRead) {
             std::string text = UnitOpticalRead(*image, *Job.OpticalRead);
             (Job.OpticalRead->Kind == OpticalReadKind::Ocr ? out.Optical : out.Barcode) = std::move(text);
