@@ -493,7 +493,9 @@ void DrawBarcode(Canvas& canvas, const DocumentSpec& doc)
     constexpr double QuietZoneMm = 6.0;
     constexpr double NarrowestModuleMm = 0.26;
     const double room = doc.LengthMm - docgeom::BarcodeRightMm - QuietZoneMm;
-    const double module = std::max(NarrowestModuleMm, std::min(docgeom::BarcodeModuleMm, room / m.width()));
+    // Code 39 tells its bars only by a 2:1 width ratio: it gets wider modules.
+    const double wanted = doc.Barcode == BarcodeKind::Code39 ? 0.46 : docgeom::BarcodeModuleMm;
+    const double module = std::max(NarrowestModuleMm, std::min(wanted, room / m.width()));
     const double width = m.width() * module;
     const double left = doc.LengthMm - docgeom::BarcodeRightMm - width;
     const double top = doc.HeightMm - docgeom::BarcodeBottomMm - docgeom::BarcodeHeightMm;
