@@ -10,12 +10,6 @@
 
 namespace {
 
-constexpr uint8_t CodelineMicr = 1;
-constexpr uint8_t CodelineOcr = 2;
-constexpr uint8_t CodelineBarcode = 4;
-constexpr uint8_t CodelinePdf417 = 8;
-constexpr uint8_t CodelineMicrOcr = 16;
-
 struct DecodeWindow {
     float X = 0, Y = 0, Width = 0, Height = 0;
 };
@@ -33,37 +27,26 @@ DeviceCodeline ChooseDeviceCodeline(const SettingsRecord& s)
     DeviceCodeline c;
     c.Window = {s.OcrWindowX, s.OcrWindowY, s.OcrWindowWidth, s.OcrWindowHeight};
     c.Remaining = s.CodelineType;
-    if (s.CodelineType & CodelineMicr) {
+    if (s.CodelineType & CodelineBits::Micr) {
         c.Type = 1;
-        c.Remaining &= ~CodelineMicr;
-    } else if (s.CodelineType & CodelineMicrOcr) {
+        c.Remaining &= ~CodelineBits::Micr;
+    } else if (s.CodelineType & CodelineBits::MicrOcr) {
         c.Type = 15;
-    } else if (s.CodelineType & CodelineOcr) {
+    } else if (s.CodelineType & CodelineBits::Ocr) {
         c.Type = s.OcrReadType;
         if (s.OcrWindowInch)
             c.UnitCode = 20;
-        c.Remaining &= ~CodelineOcr;
-    } else if (s.CodelineType & CodelineBarcode) {
+        c.Remaining &= ~CodelineBits::Ocr;
+    } else if (s.CodelineType & CodelineBits::Barcode) {
         c.Type = s.BarcodeType;
         c.Window = {s.BarcodeWindowX, s.BarcodeWindowY, s.BarcodeWindowWidth, s.BarcodeWindowHeight};
-        c.Remaining &= ~CodelineBarcode;
-    } else if (s.CodelineType & CodelinePdf417) {
+        c.Remaining &= ~CodelineBits::Barcode;
+    } else if (s.CodelineType & CodelineBits::Pdf417) {
         c.Type = 2;
         c.Window = {s.Pdf417WindowX, s.Pdf417WindowY, s.Pdf417WindowWidth, s.Pdf417WindowHeight};
-        c.Remaining &= ~CodelinePdf417;
+        c.Remaining &= ~CodelineBits::Pdf417;
     }
     return c;
-}
-
-void CopyLastCodeline(BenchState& state, const char* optical, const char* micr, const char* barcode)
-{
-    for (const char* text : {optical, micr, barcode}) {
-        if (text[0] != 0) {
-            std::strncpy(state.LastCodeline.data(), text, state.LastCodeline.size() - 1);
-            state.LastCodeline.back() = 0;
-            return;
-        }
-    }
 }
 
 } // namespace
@@ -90,7 +73,7 @@ int32_t RunAutoDocHandle(Bench& bench)
 
     const std::string imagesFolder = st.ProgramFolder + "Images";
     char side = static_cast<char>(s.ImageSide);
-    if (side == 'N' && (s.CodelineType & CodelineOcr))
+    if (side == 'N' && (s.CodelineType & CodelineBits::Ocr))
         side = 'F';
 
     api.Varn_ViewOCRRectangle(window, st.ViewOcrRectOption);
@@ -159,7 +142,7 @@ int32_t RunAutoDocHandle(Bench& bench)
         // A double feed keeps its warning in the window titles even when a
         // decode below clears the status.
         const bool doubleLeafing = status == 7;
-        if (device.Remaining & CodelineOcr) {
+        if (device.Remaining & CodelineBits::Ocr) {
             const bool xSwitch = s.OcrReadType == 'X';
             const char single[2] = {static_cast<char>(s.OcrReadType), 0};
             const DecodeOptions decodeOptions{1, xSwitch ? 'X' : 'N'};
@@ -170,7 +153,7 @@ int32_t RunAutoDocHandle(Bench& bench)
             ReportReply(bench.Op, status, "Varn_CodelineReadFromBitmap");
             status = 0;
         }
-        if (device.Remaining & CodelineBarcode) {
+        if (device.Remaining & CodelineBits::Barcode) {
             barcodeLength = 256;
             status = api.Varn_ReadBarcodeFromBitmap(
                 window, front.get(), '2', static_cast<int32_t>(s.BarcodeWindowX), static_cast<int32_t>(s.BarcodeWindowY),
@@ -179,7 +162,7 @@ int32_t RunAutoDocHandle(Bench& bench)
             ReportReply(bench.Op, status, "Varn_ReadBarcodeFromBitmap");
             status = 0;
         }
-        if (device.Remaining & CodelinePdf417) {
+        if (device.Remaining & CodelineBits::Pdf417) {
             int32_t unused = 0;
             length = 256;
             status = api.Varn_ReadPdf417FromBitmap(window, front.get(), barcode, &length, &unused, 0, 0, 0, 0);
@@ -187,7 +170,7 @@ int32_t RunAutoDocHandle(Bench& bench)
             status = 0;
         }
 
-        CopyLastCodeline(st, optical, micr, barcode);
+        KeepLastCodeline(st, optical, micr, barcode);
         if (s.CheckCodeline && s.OcrReadType != 0)
             CompareWithCodelineBase(bench.Op, s.CodelineBase.data(), st.LastCodeline.data(), true);
 

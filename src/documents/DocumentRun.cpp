@@ -13,12 +13,6 @@
 
 namespace {
 
-constexpr uint8_t CodelineMicr = 1;
-constexpr uint8_t CodelineOcr = 2;
-constexpr uint8_t CodelineBarcode = 4;
-constexpr uint8_t CodelinePdf417 = 8;
-constexpr uint8_t CodelineMicrOcr = 16;
-
 bool HasEndorsementPrinter(const BenchState& state) { return (state.Identity.FeatureBytes[0] & 8) != 0; }
 
 QString Text(const char* buffer) { return QString::fromLatin1(buffer); }
@@ -30,9 +24,11 @@ struct DocumentTexts {
     char Barcode[256] = {};
 };
 
-void CopyLastCodeline(BenchState& state, const DocumentTexts& texts)
+} // namespace
+
+void KeepLastCodeline(BenchState& state, const char* optical, const char* micr, const char* barcode)
 {
-    for (const char* text : {texts.Optical, texts.Micr, texts.Barcode}) {
+    for (const char* text : {optical, micr, barcode}) {
         if (text[0] != 0) {
             std::strncpy(state.LastCodeline.data(), text, state.LastCodeline.size() - 1);
             state.LastCodeline.back() = 0;
@@ -40,8 +36,6 @@ void CopyLastCodeline(BenchState& state, const DocumentTexts& texts)
         }
     }
 }
-
-} // namespace
 
 char EndorseFontLetter(uint16_t printMode, uint32_t bold, uint16_t printHigh)
 {
@@ -118,8 +112,8 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
     }
 
     const uint16_t codelineRequest =
-        (s.CodelineType & CodelineMicr) ? 1 : ((s.CodelineType & CodelineMicrOcr) ? 15 : 0);
-    const char side = (s.CodelineType & CodelineOcr) ? 'F' : static_cast<char>(s.ImageSide);
+        (s.CodelineType & CodelineBits::Micr) ? 1 : ((s.CodelineType & CodelineBits::MicrOcr) ? 15 : 0);
+    const char side = (s.CodelineType & CodelineBits::Ocr) ? 'F' : static_cast<char>(s.ImageSide);
 
     int32_t reply = api.Varn_DocHandle(unit, window, s.FrontStamp, printMode, codelineRequest, side, s.ScanMode, 0,
                                        s.DocDestination, static_cast<char>(s.WaitTimeout), s.BeepOnError, nullptr,
@@ -140,7 +134,7 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
     uint16_t length = 256;
     uint16_t barcodeLength = 256;
 
-    if (s.CodelineType & (CodelineMicr | CodelineMicrOcr)) {
+    if (s.CodelineType & (CodelineBits::Micr | CodelineBits::MicrOcr)) {
         reply = api.Varn_ReadCodeline(unit, window, texts.Micr, &length, nullptr, nullptr, nullptr, nullptr);
         if (ReportReply(bench.Op, reply, "Varn_ReadCodeline"))
             return reply;
@@ -151,7 +145,7 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
             return reply;
     }
     if (side == 'X' || side == 'F') {
-        if (s.CodelineType & CodelineOcr) {
+        if (s.CodelineType & CodelineBits::Ocr) {
             api.Varn_ViewOCRRectangle(window, st.ViewOcrRectOption);
             const char readType[2] = {static_cast<char>(s.OcrReadType), 0};
             const DecodeOptions options{1, 'N'};
@@ -162,14 +156,14 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
             if (ReportReply(bench.Op, reply, "Varn_CodelineReadFromBitmap"))
                 return reply;
         }
-        if (s.CodelineType & CodelinePdf417) {
+        if (s.CodelineType & CodelineBits::Pdf417) {
             int32_t unused = 0;
             length = 256;
             reply = api.Varn_ReadPdf417FromBitmap(window, front.get(), texts.Barcode, &length, &unused, 0, 0, 0, 0);
             if (ReportReply(bench.Op, reply, "Varn_ReadPdf417FromBitmap"))
                 return reply;
         }
-        if (s.CodelineType & CodelineBarcode) {
+        if (s.CodelineType & CodelineBits::Barcode) {
             reply = api.Varn_ReadBarcodeFromBitmap(
                 window, front.get(), static_cast<char>(s.BarcodeType), static_cast<int32_t>(s.BarcodeWindowX),
                 static_cast<int32_t>(s.BarcodeWindowY), static_cast<int32_t>(s.BarcodeWindowWidth),
@@ -183,7 +177,7 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
         }
     }
 
-    CopyLastCodeline(st, texts);
+    KeepLastCodeline(st, texts.Optical, texts.Micr, texts.Barcode);
     if (s.CheckCodeline && s.OcrReadType != 0)
         CompareWithCodelineBase(bench.Op, s.CodelineBase.data(), st.LastCodeline.data(), true);
 

@@ -7,8 +7,18 @@
 #include <functional>
 
 struct Bench;
+struct BenchState;
 class CommandRegistry;
 class Operator;
+
+// Bits of the CodelineType setting.
+namespace CodelineBits {
+constexpr uint8_t Micr = 1;
+constexpr uint8_t Ocr = 2;
+constexpr uint8_t Barcode = 4;
+constexpr uint8_t Pdf417 = 8;
+constexpr uint8_t MicrOcr = 16;
+} // namespace CodelineBits
 
 // The dialogs a run may open; the real ones by default, others in tests.
 struct DocumentDialogs {
@@ -28,6 +38,10 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs);
 // 0 when read equals base (blanks ignored), else the last differing position
 // (1-based) or where one text ran out. With show set a difference is told.
 int16_t CompareWithCodelineBase(Operator& op, const char* base, const char* read, bool show);
+
+// LastCodeline becomes the first non-empty of the optical line, the MICR
+// codeline and the barcode text; with all three empty it keeps its value.
+void KeepLastCodeline(BenchState& state, const char* optical, const char* micr, const char* barcode);
 
 // The repeat loop of "&Manual ..." and "&Repeat manual".
 void RunManualDocuments(Bench& bench, const DocumentDialogs& dialogs);
