@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "documents/AutoDocRun.h"
-#include "platform/Operator.h"
+#include "core/Operator.h"
 #include "vnapi/VirtualUnitTestApi.h"
 
 namespace {

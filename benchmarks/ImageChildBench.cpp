@@ -8,7 +8,7 @@
 #include <QMdiSubWindow>
 #include <memory>
 
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "app/FrameWindow.h"
 #include "views/ChildWindows.h"
 #include "views/ImageChild.h"

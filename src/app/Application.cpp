@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "app/FrameWindow.h"
 #include "platform/Platform.h"
 #include "vnapi/VirtualUnit.h"

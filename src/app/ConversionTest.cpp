@@ -2,9 +2,9 @@
 
 #include <QFile>
 
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "device/Connection.h"
-#include "platform/Operator.h"
+#include "core/Operator.h"
 
 ImageHandle LoadConversionBuffer(const QString& path)
 {

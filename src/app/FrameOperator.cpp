@@ -5,7 +5,7 @@
 #include <QFileDialog>
 #include <QStatusBar>
 
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "app/FrameWindow.h"
 #include "platform/Platform.h"
 #include "views/ChildWindows.h"

@@ -2,7 +2,7 @@
 // modal dialogs, the frame's menus and its image child windows.
 #pragma once
 
-#include "platform/Operator.h"
+#include "core/Operator.h"
 
 class FrameWindow;
 struct BenchState;

@@ -9,8 +9,8 @@
 #include <QStatusBar>
 
 #include "app/FrameOperator.h"
-#include "app/MenuTable.h"
-#include "device/ReplyCodes.h"
+#include "core/CommandTable.h"
+#include "core/ReplyCodes.h"
 #include "platform/Platform.h"
 #include "views/ChildCommands.h"
 #include "views/ChildWindows.h"

@@ -6,8 +6,8 @@
 #include <map>
 #include <memory>
 
-#include "app/BenchState.h"
-#include "app/Commands.h"
+#include "core/BenchState.h"
+#include "core/CommandRegistry.h"
 
 class QMdiArea;
 class QMdiSubWindow;

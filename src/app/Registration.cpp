@@ -1,13 +1,13 @@
-#include "app/Commands.h"
+#include "core/CommandRegistry.h"
 
 #include "app/AboutDialog.h"
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "app/ConversionTest.h"
-#include "app/MenuTable.h"
+#include "core/CommandTable.h"
 #include "device/UnitCommands.h"
 #include "documents/DocumentRun.h"
 #include "documents/ImageCommands.h"
-#include "platform/Operator.h"
+#include "core/Operator.h"
 #include "views/ImageFileCommands.h"
 
 void RegisterBenchCommands(CommandRegistry& registry)

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "vnapi/PackedBitmap.h"
 #include "vnapi/VnApi.h"
 

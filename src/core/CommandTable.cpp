@@ -1,4 +1,4 @@
-#include "app/MenuTable.h"
+#include "core/CommandTable.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "device/ReplyCodes.h"
+#include "core/ReplyCodes.h"
 
-#include "platform/Operator.h"
+#include "core/Operator.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/BenchState.h"
-#include "device/ReplyCodes.h"
+#include "core/BenchState.h"
+#include "core/ReplyCodes.h"
 
 void PrepareNetworkBox(Bench& bench)
 {

@@ -3,13 +3,13 @@
 #include <cerrno>
 #include <cstring>
 
-#include "app/BenchState.h"
-#include "app/Commands.h"
-#include "app/MenuTable.h"
+#include "core/BenchState.h"
+#include "core/CommandRegistry.h"
+#include "core/CommandTable.h"
 #include "device/Connection.h"
 #include "device/PeripheralStatusDialog.h"
-#include "device/ReplyCodes.h"
-#include "platform/Operator.h"
+#include "core/ReplyCodes.h"
+#include "core/Operator.h"
 #include "platform/Platform.h"
 
 namespace {

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "app/BenchState.h"
-#include "device/ReplyCodes.h"
+#include "core/BenchState.h"
+#include "core/ReplyCodes.h"
 #include "documents/CodelineLog.h"
 #include "documents/DocumentRun.h"
-#include "platform/Operator.h"
+#include "core/Operator.h"
 
 namespace {
 

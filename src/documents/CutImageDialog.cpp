@@ -8,7 +8,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "documents/DialogFields.h"
 
 CutImageDialog::CutImageDialog(SettingsRecord& settings, QWidget* parent) : QDialog(parent), Settings(settings)

@@ -11,7 +11,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "documents/DialogFields.h"
 
 using namespace dialogfields;

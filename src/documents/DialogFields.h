@@ -5,7 +5,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 namespace dialogfields {
 

@@ -13,7 +13,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "documents/DialogFields.h"
 
 using namespace dialogfields;

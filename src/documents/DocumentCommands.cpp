@@ -1,6 +1,6 @@
 // The document commands of the menu and the dialogs they open.
-#include "app/Commands.h"
-#include "app/MenuTable.h"
+#include "core/CommandRegistry.h"
+#include "core/CommandTable.h"
 #include "documents/DocumentHandleDialog.h"
 #include "documents/DocumentRun.h"
 #include "documents/ReleaseDocumentDialog.h"

@@ -28,11 +28,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "documents/DialogFields.h"
 #include "documents/DigitalStringDialog.h"
 #include "documents/EndorsementStringDialog.h"
-#include "platform/Operator.h"
+#include "core/Operator.h"
 
 using namespace dialogfields;
 

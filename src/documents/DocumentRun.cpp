@@ -2,14 +2,14 @@
 
 #include <cstring>
 
-#include "app/BenchState.h"
-#include "app/MenuTable.h"
+#include "core/BenchState.h"
+#include "core/CommandTable.h"
 #include "device/Connection.h"
-#include "device/ReplyCodes.h"
+#include "core/ReplyCodes.h"
 #include "documents/AutoDocRun.h"
 #include "documents/CodelineLog.h"
 #include "documents/ImageSaving.h"
-#include "platform/Operator.h"
+#include "core/Operator.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <QDialog>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 class QLineEdit;
 

@@ -2,16 +2,16 @@
 
 #include <functional>
 
-#include "app/BenchState.h"
-#include "app/Commands.h"
-#include "app/MenuTable.h"
+#include "core/BenchState.h"
+#include "core/CommandRegistry.h"
+#include "core/CommandTable.h"
 #include "device/Connection.h"
-#include "device/ReplyCodes.h"
+#include "core/ReplyCodes.h"
 #include "documents/CutImageDialog.h"
 #include "documents/InputDataDialog.h"
 #include "documents/ReadBadgeDialog.h"
 #include "documents/ReadSingleImageDialog.h"
-#include "platform/Operator.h"
+#include "core/Operator.h"
 
 namespace {
 

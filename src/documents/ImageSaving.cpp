@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <functional>
 
 #include "device/Connection.h"
-#include "device/ReplyCodes.h"
+#include "core/ReplyCodes.h"
 #include "documents/ReadBadgeThread.h"
-#include "platform/Operator.h"
+#include "core/Operator.h"
 
 // Hands each call of the reader thread to the dialog's thread: the call goes
 // into the dialog's inbox under its lock, and a queued DrainInbox wakes the

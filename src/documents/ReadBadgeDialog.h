@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 
 ReadSingleImageDialog::ReadSingleImageDialog(SettingsRecord& settings, QWidget* parent)
     : QDialog(parent), Settings(settings)

@@ -13,9 +13,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "documents/EndorsementStringDialog.h"
-#include "platform/Operator.h"
+#include "core/Operator.h"
 
 namespace {
 

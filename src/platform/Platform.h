@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Operator.h"
+#include "core/Operator.h"
 
 class QWidget;
 

@@ -5,8 +5,8 @@
 #include <QStyle>
 #include <memory>
 
-#include "app/BenchState.h"
-#include "platform/Operator.h"
+#include "core/BenchState.h"
+#include "core/Operator.h"
 #include "views/DibToBitmap.h"
 #include "views/ImageChild.h"
 #include "views/TextLines.h"

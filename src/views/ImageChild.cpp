@@ -10,10 +10,10 @@
 #include <QScrollBar>
 #include <QStyle>
 
-#include "app/BenchState.h"
-#include "app/MenuTable.h"
-#include "device/ReplyCodes.h"
-#include "platform/Operator.h"
+#include "core/BenchState.h"
+#include "core/CommandTable.h"
+#include "core/ReplyCodes.h"
+#include "core/Operator.h"
 #include "views/DibToBitmap.h"
 #include "views/ImageFileCommands.h"
 #include "views/TextLines.h"

@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QImage>
 
-#include "app/BenchState.h"
-#include "platform/Operator.h"
+#include "core/BenchState.h"
+#include "core/Operator.h"
 #include "views/DibToBitmap.h"
 #include "views/ImageFiles.h"
 #include "views/SaveImageDialog.h"

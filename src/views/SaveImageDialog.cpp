@@ -11,7 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "platform/Operator.h"
+#include "core/Operator.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "platform/Operator.h"
+#include "core/Operator.h"
 
 ZoomDialog::ZoomDialog(int currentPercent, Operator& op, QWidget* parent) : QDialog(parent), Op(op)
 {

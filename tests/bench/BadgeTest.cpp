@@ -9,7 +9,7 @@
 
 #include "RecordingVnApi.h"
 #include "ScriptedOperator.h"
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "documents/BadgeTracks.h"
 #include "documents/ReadBadgeDialog.h"
 #include "documents/ReadBadgeThread.h"

@@ -7,10 +7,10 @@
 
 #include "RecordingVnApi.h"
 #include "ScriptedOperator.h"
-#include "app/BenchState.h"
-#include "app/Commands.h"
+#include "core/BenchState.h"
+#include "core/CommandRegistry.h"
 #include "app/ConversionTest.h"
-#include "app/MenuTable.h"
+#include "core/CommandTable.h"
 
 namespace {
 

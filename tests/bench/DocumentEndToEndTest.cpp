@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "ScriptedOperator.h"
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "docs/ChequeGenerator.h"
 #include "docs/Document.h"
 #include "documents/AutoDocRun.h"

@@ -7,7 +7,7 @@
 
 #include "RecordingVnApi.h"
 #include "ScriptedOperator.h"
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "documents/DocumentRun.h"
 #include "documents/ImageSaving.h"
 

@@ -13,9 +13,9 @@
 
 #include "RecordingVnApi.h"
 #include "ScriptedOperator.h"
-#include "app/BenchState.h"
-#include "app/Commands.h"
-#include "app/MenuTable.h"
+#include "core/BenchState.h"
+#include "core/CommandRegistry.h"
+#include "core/CommandTable.h"
 #include "documents/CutImageDialog.h"
 #include "documents/ImageCommands.h"
 #include "documents/InputDataDialog.h"

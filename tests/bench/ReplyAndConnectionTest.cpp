@@ -4,9 +4,9 @@
 
 #include "RecordingVnApi.h"
 #include "ScriptedOperator.h"
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "device/Connection.h"
-#include "device/ReplyCodes.h"
+#include "core/ReplyCodes.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <iterator>
 #include <random>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "vnapi/ByteOrder.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "RecordingVnApi.h"
 #include "app/Application.h"
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "app/FrameWindow.h"
 
 namespace {

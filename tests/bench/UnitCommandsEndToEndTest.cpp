@@ -6,7 +6,7 @@
 #include <QLabel>
 
 #include "ScriptedOperator.h"
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "device/UnitCommands.h"
 #include "vnapi/VirtualUnitTestApi.h"
 

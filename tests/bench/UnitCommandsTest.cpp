@@ -8,7 +8,7 @@
 
 #include "RecordingVnApi.h"
 #include "ScriptedOperator.h"
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "device/PeripheralStatusDialog.h"
 #include "device/UnitCommands.h"
 

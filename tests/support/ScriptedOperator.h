@@ -7,7 +7,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/Operator.h"
+#include "core/Operator.h"
 #include "vnapi/PackedBitmap.h"
 
 struct ShownMessage {

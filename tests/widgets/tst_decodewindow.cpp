@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QtTest>
 
-#include "app/Settings.h"
+#include "core/Settings.h"
 #include "documents/DecodeWindowDialog.h"
 #include "documents/DigitalStringDialog.h"
 #include "documents/EndorsementStringDialog.h"

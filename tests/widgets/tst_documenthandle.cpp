@@ -10,7 +10,7 @@
 
 #include "RecordingVnApi.h"
 #include "ScriptedOperator.h"
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "documents/DocumentHandleDialog.h"
 
 namespace {

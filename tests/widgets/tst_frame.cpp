@@ -8,9 +8,9 @@
 
 #include "RecordingVnApi.h"
 #include "ScriptedOperator.h"
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "app/FrameWindow.h"
-#include "app/MenuTable.h"
+#include "core/CommandTable.h"
 #include "views/ChildCommands.h"
 
 namespace {

@@ -16,10 +16,10 @@
 
 #include "RecordingVnApi.h"
 #include "ScriptedOperator.h"
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "app/FrameWindow.h"
-#include "app/MenuTable.h"
-#include "device/ReplyCodes.h"
+#include "core/CommandTable.h"
+#include "core/ReplyCodes.h"
 #include "views/ChildWindows.h"
 #include "views/DibToBitmap.h"
 #include "views/ImageChild.h"

@@ -13,9 +13,9 @@
 
 #include "RecordingVnApi.h"
 #include "ScriptedOperator.h"
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "app/FrameWindow.h"
-#include "app/MenuTable.h"
+#include "core/CommandTable.h"
 #include "views/ChildWindows.h"
 #include "views/DibToBitmap.h"
 #include "views/ImageChild.h"

@@ -13,7 +13,7 @@
 
 #include "RecordingVnApi.h"
 #include "ScriptedOperator.h"
-#include "app/BenchState.h"
+#include "core/BenchState.h"
 #include "documents/ReadBadgeDialog.h"
 
 namespace {
