@@ -11,4 +11,7 @@ or run it from a desktop session, or point DISPLAY at an X server (DISPLAY=:0 ma
 MSG
   exit 1
 fi
-exec "$program"
+# From its own folder: "Interface &Test" runs AppVnApi from the current folder,
+# and AppVnApi is built beside the bench.
+cd "$(dirname "$program")"
+exec "./$(basename "$program")"
