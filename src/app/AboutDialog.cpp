@@ -8,14 +8,17 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "app/BenchIcon.h"
+
 AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName("AboutDialog");
     setWindowTitle("About Tegu demo test");
+    setWindowIcon(BenchIcon());
 
     auto* icon = new QLabel(this);
     icon->setObjectName("AboutIcon");
-    icon->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+    icon->setPixmap(BenchIcon().pixmap(32, 32));
 
     auto* text = new QLabel("Varnw Application \n\nThis program will demostrate use of the Varn device.", this);
     text->setObjectName("AboutText");

@@ -3,8 +3,9 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "core/BenchState.h"
+#include "app/BenchIcon.h"
 #include "app/FrameWindow.h"
+#include "core/BenchState.h"
 #include "platform/Platform.h"
 #include "vnapi/VirtualUnit.h"
 #include "vnapi/VnApi.h"
@@ -23,6 +24,7 @@ int RunApplication(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Varnw");
+    QApplication::setWindowIcon(BenchIcon());
 
     BenchState state;
     LoadSettings(state, platform::ExecutableFolder());

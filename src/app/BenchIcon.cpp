@@ -1,0 +1,3 @@
+#include "app/BenchIcon.h"
+
+QIcon BenchIcon() { return QIcon(QStringLiteral(":/resources/Varnw.png")); }
