@@ -6,7 +6,7 @@ ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-plain test-asan asan-build clean
+.PHONY: all deps configure build run test test-plain test-asan asan-build include-graph clean
 
 all: build
 
@@ -32,7 +32,11 @@ asan-build: deps
 test-asan: asan-build
 	@cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
 
-test: test-plain test-asan
+# Folder-to-folder includes: fails on a circle between folders or an include of src/app.
+include-graph:
+	@python3 scripts/include-graph.py
+
+test: include-graph test-plain test-asan
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
