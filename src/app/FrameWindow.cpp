@@ -1,42 +1,28 @@
 #include "app/FrameWindow.h"
 
-#include <QActionGroup>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
 
+#include "app/BenchIcon.h"
 #include "app/FrameOperator.h"
-#include "core/CommandTable.h"
-#include "core/ReplyCodes.h"
+#include "app/Registration.h"
+#include "core/MessageTitles.h"
 #include "platform/Platform.h"
 #include "views/ChildCommands.h"
 #include "views/ChildWindows.h"
-
-namespace {
-
-constexpr int FilePopup = 0;
-constexpr int ViewPopup = 1;
-constexpr int UnitTypePopup = 4;
-constexpr int OptionsPopup = 5;
-constexpr int WindowPopup = 6;
-
-// Accelerator table: F1 to F6, no modifier.
-const std::map<int, Qt::Key> AcceleratorKeys = {
-    {Cmd::PeripheralConfiguration, Qt::Key_F1}, {Cmd::PeripheralStatus, Qt::Key_F2},
-    {Cmd::UnitMonitoring, Qt::Key_F3},          {Cmd::FreePath, Qt::Key_F4},
-    {Cmd::Manual, Qt::Key_F5},                  {Cmd::RepeatManual, Qt::Key_F6},
-};
-
-} // namespace
+#include "views/WindowTiling.h"
 
 FrameWindow::FrameWindow(BenchState& state, VnApi& api, Operator* op, QWidget* parent)
-    : QMainWindow(parent), State(state), Api(api)
+    : QMainWindow(parent), State(state), Api(api), Table(MainMenuTable())
 {
     setObjectName("VarnFRAME");
     setWindowTitle(Title);
+    setWindowIcon(BenchIcon());
     if (op) {
         OperatorSeam = op;
     } else {
@@ -56,13 +42,15 @@ FrameWindow::FrameWindow(BenchState& state, VnApi& api, Operator* op, QWidget* p
     BuildMenus();
     statusBar()->setObjectName("StatusBar");
 
-    // The MDI keys: each child closes itself on Ctrl+F4; Ctrl+F6 goes to the next.
+    // The MDI keys: Ctrl+F6 goes to the next child; Ctrl+F4 closes the active
+    // one (see keyPressEvent).
     auto* nextChild = new QAction(this);
     nextChild->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F6));
     connect(nextChild, &QAction::triggered, Mdi, &QMdiArea::activateNextSubWindow);
     addAction(nextChild);
 
     RegisterBenchCommands(Registry);
+    RegisterFrameCommands();
     resize(1024, 740);
 }
 
@@ -70,76 +58,87 @@ FrameWindow::~FrameWindow() = default;
 
 Bench FrameWindow::MakeBench() { return Bench{State, Api, *OperatorSeam, this, nullptr}; }
 
-QMenu* FrameWindow::BuildPopup(const MenuNode& node, QWidget* parent)
-{
-    auto* menu = new QMenu(QString::fromLatin1(node.Text), parent);
-    for (const MenuNode& child : node.Children) {
-        switch (child.Kind) {
-        case MenuKind::Separator:
-            menu->addSeparator();
-            break;
-        case MenuKind::Popup: {
-            QMenu* sub = BuildPopup(child, menu);
-            menu->addMenu(sub);
-            sub->menuAction()->setEnabled(!child.Greyed);
-            break;
-        }
-        case MenuKind::Item: {
-            QAction* action = menu->addAction(QString::fromLatin1(child.Text));
-            action->setData(child.Id);
-            action->setObjectName(QStringLiteral("Action%1").arg(child.Id));
-            action->setEnabled(!child.Greyed);
-            const int id = child.Id;
-            connect(action, &QAction::triggered, this, [this, id] { OnFrameCommand(id); });
-            const auto key = AcceleratorKeys.find(id);
-            if (key != AcceleratorKeys.end()) {
-                action->setShortcut(QKeySequence(key->second));
-                action->setShortcutContext(Qt::WindowShortcut);
-                // Held by the frame too, so the key works whatever the menu's state.
-                addAction(action);
-            }
-            Actions.emplace(id, action);
-            break;
-        }
-        }
-    }
-    return menu;
-}
-
 void FrameWindow::BuildMenus()
 {
-    const auto& table = MainMenuTable();
-    for (size_t position = 0; position < table.size(); ++position) {
-        QMenu* popup = BuildPopup(table[position], this);
-        popup->setObjectName(QStringLiteral("Popup%1").arg(position));
-        menuBar()->addMenu(popup);
-        Popups.push_back(popup);
-        const int pos = static_cast<int>(position);
-        connect(popup, &QMenu::aboutToShow, this, [this, pos] { UpdatePopup(pos); });
+    for (const MenuRow& row : Table) {
+        if (row.In == MenuPopup::None)
+            continue;
+        QMenu* parentMenu = row.In == MenuPopup::Bar ? nullptr : Popups.at(row.In);
+        if (parentMenu && row.SeparatorBefore)
+            parentMenu->addSeparator();
+        if (row.Opens != MenuPopup::None) {
+            auto* menu = new QMenu(QString::fromLatin1(row.Text), parentMenu ? static_cast<QWidget*>(parentMenu) : this);
+            menu->setObjectName(QStringLiteral("Popup%1").arg(static_cast<int>(row.Opens)));
+            if (parentMenu) {
+                parentMenu->addMenu(menu);
+            } else {
+                menuBar()->addMenu(menu);
+                BarPopups.push_back(&row);
+            }
+            menu->menuAction()->setEnabled(!row.Greyed);
+            Popups[row.Opens] = menu;
+            const MenuPopup which = row.Opens;
+            connect(menu, &QMenu::aboutToShow, this, [this, which] { UpdatePopup(which); });
+            continue;
+        }
+        QAction* action = parentMenu->addAction(QString::fromLatin1(ItemText(row).c_str()));
+        action->setData(row.Id);
+        action->setObjectName(QStringLiteral("Action%1").arg(row.Id));
+        action->setCheckable(row.Check != CheckMark::None);
+        const int id = row.Id;
+        connect(action, &QAction::triggered, this, [this, id] { OnFrameCommand(id); });
+        if (row.Key) {
+            action->setShortcut(QKeySequence(QString::fromLatin1(row.Key)));
+            action->setShortcutContext(Qt::WindowShortcut);
+            // Held by the frame too, so the key works whatever the menu's state.
+            addAction(action);
+        }
+        Items.push_back({&row, action});
     }
-    for (auto [id, action] : Actions) {
-        if (id == Cmd::UsbUnit || id == Cmd::IpBoxUnit || id == Cmd::FitImageOption || id == Cmd::ViewImage ||
-            id == Cmd::ViewCodeline || id == Cmd::ViewOcrRectangle || id == Cmd::StopOnError ||
-            id == Cmd::Normal || id == Cmd::Zoom || id == Cmd::FitImageToWindow)
-            action->setCheckable(true);
-    }
-    // "Varn with &IP Box" under "&Options" keeps the check mark it was built with.
-    for (QAction* action : Popups[OptionsPopup]->actions())
-        if (action->data().toInt() == Cmd::IpBoxUnit)
-            action->setChecked(true);
-    for (int position = 0; position < static_cast<int>(Popups.size()); ++position)
-        UpdatePopup(position);
+    for (const auto& [popup, menu] : Popups)
+        UpdatePopup(popup);
+}
+
+void FrameWindow::RegisterFrameCommands()
+{
+    Registry.Add(Cmd::Exit, [this](Bench&) { close(); });
+    Registry.Add(Cmd::Cascade, [this](Bench&) { Mdi->cascadeSubWindows(); });
+    Registry.Add(Cmd::Tile, [this](Bench&) { TileHorizontally(); });
+    Registry.Add(Cmd::ArrangeIcons, [this](Bench&) { ArrangeIcons(); });
+    Registry.Add(Cmd::CloseAll, [this](Bench&) { CloseAllChildren(); });
+    Registry.Add(Cmd::UsbUnit, [](Bench& bench) {
+        bench.State.UnitType = UnitTypes::Usb;
+        bench.State.ConnectionType = VnConnectionUsb;
+    });
+    Registry.Add(Cmd::IpBoxUnit, [](Bench& bench) {
+        bench.State.UnitType = UnitTypes::NetworkBox;
+        bench.State.ConnectionType = VnConnectionNetworkBox;
+    });
+    // Its unit-type rule lets it run only for the network box.
+    Registry.Add(Cmd::SetSerialNumber, [](Bench& bench) {
+        bench.Op.Message(DemoTitle, NotImplementedText, MessageButtons::Ok, MessageIcon::Information);
+    });
+    Registry.Add(Cmd::Guide, [](Bench& bench) { platform::OpenInTextEditor(bench.State.ProgramFolder + "Tegu.txt"); });
+    // The option flags of "&Options" toggle as their rows say.
+    for (const MenuRow& row : Table)
+        if (row.Option) {
+            int32_t BenchState::*option = row.Option;
+            Registry.Add(row.Id, [option](Bench& bench) { bench.State.*option = bench.State.*option ? 0 : 1; });
+        }
 }
 
 QAction* FrameWindow::ActionFor(int id) const
 {
-    const auto it = Actions.find(id);
-    return it == Actions.end() ? nullptr : it->second;
+    for (const ItemAction& item : Items)
+        if (item.Row->Id == id)
+            return item.Action;
+    return nullptr;
 }
 
-QMenu* FrameWindow::PopupAt(int position) const
+QMenu* FrameWindow::PopupFor(MenuPopup popup) const
 {
-    return position >= 0 && position < static_cast<int>(Popups.size()) ? Popups[position] : nullptr;
+    const auto it = Popups.find(popup);
+    return it == Popups.end() ? nullptr : it->second;
 }
 
 ChildCommandTarget* FrameWindow::ActiveChild() const
@@ -148,10 +147,22 @@ ChildCommandTarget* FrameWindow::ActiveChild() const
     return sub ? dynamic_cast<ChildCommandTarget*>(sub->widget()) : nullptr;
 }
 
+ActiveView FrameWindow::CurrentView() const
+{
+    ActiveView view;
+    if (ChildCommandTarget* child = ActiveChild()) {
+        view.Present = true;
+        view.Fit = child->IsFitToWindow();
+        view.ZoomPercent = child->ZoomPercent();
+    }
+    return view;
+}
+
 void FrameWindow::EnableMainMenu(bool enable)
 {
-    for (int position = 0; position <= WindowPopup && position < static_cast<int>(Popups.size()); ++position)
-        Popups[position]->menuAction()->setEnabled(enable);
+    for (const MenuRow* row : BarPopups)
+        if (!row->KeptDuringRun)
+            Popups.at(row->Opens)->menuAction()->setEnabled(enable);
     menuBar()->update();
 }
 
@@ -163,52 +174,23 @@ void FrameWindow::CloseAllChildren()
     }
 }
 
-void FrameWindow::UpdatePopup(int position)
+void FrameWindow::UpdatePopup(MenuPopup popup)
 {
-    auto setChecked = [this](int id, bool on) {
-        for (auto [it, end] = Actions.equal_range(id); it != end; ++it)
-            it->second->setChecked(on);
-    };
-    ChildCommandTarget* child = ActiveChild();
-    switch (position) {
-    case FilePopup:
-        ActionFor(Cmd::SaveFile)->setEnabled(child != nullptr);
-        ActionFor(Cmd::Print)->setEnabled(child != nullptr);
-        break;
-    case ViewPopup: {
-        for (int id : {Cmd::Normal, Cmd::Zoom, Cmd::FitImageToWindow})
-            ActionFor(id)->setEnabled(child != nullptr);
-        const bool fit = child && child->IsFitToWindow();
-        const int zoom = child ? child->ZoomPercent() : 100;
-        setChecked(Cmd::Normal, child && !fit && zoom == 100);
-        setChecked(Cmd::Zoom, child && !fit && zoom != 100);
-        setChecked(Cmd::FitImageToWindow, child && fit);
-        break;
+    const ActiveView view = CurrentView();
+    for (const ItemAction& item : Items) {
+        if (item.Row->In != popup)
+            continue;
+        item.Action->setEnabled(IsEnabled(*item.Row, view));
+        if (item.Row->Check != CheckMark::None)
+            item.Action->setChecked(IsChecked(*item.Row, State, view));
     }
-    case UnitTypePopup:
-        ActionFor(Cmd::UsbUnit)->setChecked(State.UnitType == 0);
-        for (QAction* action : Popups[UnitTypePopup]->actions())
-            if (action->data().toInt() == Cmd::IpBoxUnit)
-                action->setChecked(State.UnitType == 1);
-        break;
-    case OptionsPopup:
-        setChecked(Cmd::FitImageOption, State.FitImageOption != 0);
-        setChecked(Cmd::ViewImage, State.ViewImageOption != 0);
-        setChecked(Cmd::ViewCodeline, State.ViewCodelineOption != 0);
-        setChecked(Cmd::ViewOcrRectangle, State.ViewOcrRectOption != 0);
-        setChecked(Cmd::StopOnError, State.StopOnCodelineError != 0);
-        break;
-    case WindowPopup:
+    if (popup == MenuPopup::Window)
         RebuildWindowList();
-        break;
-    default:
-        break;
-    }
 }
 
 void FrameWindow::RebuildWindowList()
 {
-    QMenu* menu = Popups[WindowPopup];
+    QMenu* menu = Popups.at(MenuPopup::Window);
     for (QAction* action : WindowListActions) {
         menu->removeAction(action);
         action->deleteLater();
@@ -241,74 +223,44 @@ void FrameWindow::ArrangeIcons()
     }
 }
 
+void FrameWindow::TileHorizontally()
+{
+    // Minimised children keep their place along the bottom.
+    std::vector<QMdiSubWindow*> tiled;
+    for (QMdiSubWindow* sub : Mdi->subWindowList())
+        if (!sub->isMinimized())
+            tiled.push_back(sub);
+    const std::vector<QRect> places =
+        ::TileHorizontally(Mdi->viewport()->rect(), static_cast<int>(tiled.size()));
+    for (size_t i = 0; i < tiled.size(); ++i) {
+        if (tiled[i]->isMaximized())
+            tiled[i]->showNormal();
+        tiled[i]->setGeometry(places[i]);
+    }
+}
+
 void FrameWindow::OnFrameCommand(int id)
 {
-    auto toggle = [](int32_t& flag) { flag = flag ? 0 : 1; };
-    switch (id) {
-    case Cmd::Exit:
-        close();
-        return;
-    case Cmd::Cascade:
-        Mdi->cascadeSubWindows();
-        return;
-    case Cmd::Tile:
-        Mdi->tileSubWindows();
-        return;
-    case Cmd::ArrangeIcons:
-        ArrangeIcons();
-        return;
-    case Cmd::CloseAll:
-        CloseAllChildren();
-        return;
-    case Cmd::FitImageOption:
-        toggle(State.FitImageOption);
-        UpdatePopup(OptionsPopup);
-        return;
-    case Cmd::ViewCodeline:
-        toggle(State.ViewCodelineOption);
-        UpdatePopup(OptionsPopup);
-        return;
-    case Cmd::ViewImage:
-        toggle(State.ViewImageOption);
-        UpdatePopup(OptionsPopup);
-        return;
-    case Cmd::ViewOcrRectangle:
-        toggle(State.ViewOcrRectOption);
-        UpdatePopup(OptionsPopup);
-        return;
-    case Cmd::StopOnError:
-        toggle(State.StopOnCodelineError);
-        UpdatePopup(OptionsPopup);
-        return;
-    case Cmd::UsbUnit:
-        State.UnitType = 0;
-        State.ConnectionType = VnConnectionUsb;
-        UpdatePopup(UnitTypePopup);
-        return;
-    case Cmd::IpBoxUnit:
-        State.UnitType = 1;
-        State.ConnectionType = VnConnectionNetworkBox;
-        UpdatePopup(UnitTypePopup);
-        return;
-    case Cmd::SetSerialNumber:
-        // The reverse of the USB-only rule: nothing happens for a USB unit.
-        if (State.UnitType == 1)
-            Op().Message(DemoTitle, "Feature NOT yet implemented !", MessageButtons::Ok, MessageIcon::Information);
-        return;
-    case Cmd::Guide:
-        platform::OpenInTextEditor(State.ProgramFolder + "Tegu.txt");
-        return;
-    default:
-        break;
-    }
     RunCommand(id);
+    // A click toggles a checkable item by itself; the table says what every
+    // check mark shows after the command.
+    const ActiveView view = CurrentView();
+    for (const ItemAction& item : Items)
+        if (item.Row->Check != CheckMark::None)
+            item.Action->setChecked(IsChecked(*item.Row, State, view));
 }
 
 void FrameWindow::RunCommand(int id)
 {
-    if (IsUsbOnlyCommand(id) && State.UnitType == 1) {
-        Op().Message(DemoTitle, "Feature NOT yet implemented !", MessageButtons::Ok, MessageIcon::Information);
+    const MenuRow* row = FindCommand(Table, id);
+    switch (JudgeUnitType(row, State.UnitType)) {
+    case UnitVerdict::NotImplemented:
+        Op().Message(DemoTitle, NotImplementedText, MessageButtons::Ok, MessageIcon::Information);
         return;
+    case UnitVerdict::Nothing:
+        return;
+    case UnitVerdict::Run:
+        break;
     }
     const CommandEntry* entry = Registry.Find(id);
     if (!entry) {
@@ -317,19 +269,34 @@ void FrameWindow::RunCommand(int id)
             child->OnChildCommand(id);
         return;
     }
-    if (entry->UsesUnit && State.DeviceCommandRunning) {
+    // A command the table does not know is taken to use the unit.
+    const bool usesUnit = !row || row->UsesUnit;
+    if (usesUnit && State.DeviceCommandRunning) {
         // A key pressed while a run pumps events must not start a second
         // command on the open unit.
         Op().Beep();
         return;
     }
-    const bool marksRunning = entry->UsesUnit;
-    if (marksRunning)
+    if (usesUnit)
         State.DeviceCommandRunning = true;
     Bench bench = MakeBench();
     entry->Handler(bench);
-    if (marksRunning)
+    if (usesUnit)
         State.DeviceCommandRunning = false;
+}
+
+void FrameWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Ctrl+F4 closes the active image window on every platform; where the
+    // platform's own close key differs it reaches the frame as a plain key.
+    if (event->key() == Qt::Key_F4 && event->modifiers() == Qt::ControlModifier) {
+        if (QMdiSubWindow* sub = Mdi->activeSubWindow()) {
+            sub->close();
+            event->accept();
+            return;
+        }
+    }
+    QMainWindow::keyPressEvent(event);
 }
 
 void FrameWindow::closeEvent(QCloseEvent* event)

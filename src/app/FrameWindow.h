@@ -1,13 +1,15 @@
 // The frame: menu bar, MDI client, and the dispatcher every menu item,
-// accelerator and test goes through.
+// accelerator and test goes through. Its menu bar is built from a command table.
 #pragma once
 
 #include <QMainWindow>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "core/BenchState.h"
 #include "core/CommandRegistry.h"
+#include "core/CommandTable.h"
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -28,7 +30,8 @@ public:
     // The one entry for menus, keys and tests.
     void OnFrameCommand(int id);
 
-    // Greys (false) or enables (true) the popups at positions 0 to 6.
+    // Greys (false) or enables (true) every popup of the bar a running
+    // command does not keep.
     void EnableMainMenu(bool enable);
     void CloseAllChildren();
 
@@ -40,32 +43,42 @@ public:
     Operator& Op() { return *OperatorSeam; }
     Bench MakeBench();
 
-    // The first action carrying a command id, and the popup at a position.
+    // The first action carrying a command id, and a popup by what it is.
     QAction* ActionFor(int id) const;
-    QMenu* PopupAt(int position) const;
+    QMenu* PopupFor(MenuPopup popup) const;
 
     // Brings the check marks and enabled states of a popup up to date, as
     // happens when it opens.
-    void UpdatePopup(int position);
+    void UpdatePopup(MenuPopup popup);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    struct ItemAction {
+        const MenuRow* Row;
+        QAction* Action;
+    };
+
     void BuildMenus();
-    QMenu* BuildPopup(const struct MenuNode& node, QWidget* parent);
+    void RegisterFrameCommands();
     void RebuildWindowList();
     void RunCommand(int id);
     void ArrangeIcons();
+    void TileHorizontally();
+    ActiveView CurrentView() const;
 
     BenchState& State;
     VnApi& Api;
+    MenuTable Table;
     std::unique_ptr<Operator> OwnOperator;
     Operator* OperatorSeam = nullptr;
     QMdiArea* Mdi = nullptr;
     std::unique_ptr<ChildWindows> Children;
     CommandRegistry Registry;
-    std::multimap<int, QAction*> Actions;
-    std::vector<QMenu*> Popups;
+    std::vector<ItemAction> Items;
+    std::map<MenuPopup, QMenu*> Popups;
+    std::vector<const MenuRow*> BarPopups;
     std::vector<QAction*> WindowListActions;
 };

@@ -1,13 +1,14 @@
-#include "core/CommandRegistry.h"
+#include "app/Registration.h"
 
 #include "app/AboutDialog.h"
-#include "core/BenchState.h"
 #include "app/ConversionTest.h"
-#include "core/CommandTable.h"
+#include "core/BenchState.h"
+#include "core/CommandIds.h"
+#include "core/CommandRegistry.h"
+#include "core/Operator.h"
 #include "device/UnitCommands.h"
 #include "documents/DocumentRun.h"
 #include "documents/ImageCommands.h"
-#include "core/Operator.h"
 #include "views/ImageFileCommands.h"
 
 void RegisterBenchCommands(CommandRegistry& registry)
@@ -15,12 +16,11 @@ void RegisterBenchCommands(CommandRegistry& registry)
     RegisterUnitCommands(registry);
     RegisterDocumentCommands(registry);
     RegisterImageCommands(registry);
+    RegisterViewCommands(registry);
     // The About box is followed by a conversion test on the unit.
     registry.Add(Cmd::About, [](Bench& bench) {
         AboutDialog about;
         bench.Op.Exec(about);
         RunConversionTest(bench);
     });
-    // Needs no unit: the device library loads the file on its own.
-    registry.Add(Cmd::OpenFile, [](Bench& bench) { OpenImageFile(bench); }, false);
 }

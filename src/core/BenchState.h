@@ -36,13 +36,19 @@ struct FeatureFlags {
     int BadgeReaderType = 0; // 0 none, 1 tracks 1/2, 2 tracks 2/3, 3 tracks 1/2/3
 };
 
+// BenchState::UnitType.
+namespace UnitTypes {
+constexpr int32_t Usb = 0;
+constexpr int32_t NetworkBox = 1;
+} // namespace UnitTypes
+
 struct BenchState {
     // Beside the program: the executable's folder, ending with '/'.
     std::string ProgramFolder;
     SettingsRecord Settings = DefaultSettings();
 
     // Connection globals.
-    int32_t UnitType = 0;                       // 0 USB unit, 1 behind the network box
+    int32_t UnitType = UnitTypes::Usb;
     uint16_t ConnectionType = VnConnectionUsb;  // 40 USB, 39 network box
     uint16_t UnitHandle = 0;
     uint16_t UnitGeneration = 0;

@@ -9,16 +9,15 @@ struct Bench;
 
 using CommandHandler = std::function<void(Bench&)>;
 
+// Whether a command uses the unit, and which unit type it serves, are in its
+// row of the command table.
 struct CommandEntry {
     CommandHandler Handler;
-    // Device commands are refused while another one runs (a run that pumps
-    // events still lets accelerators through).
-    bool UsesUnit = true;
 };
 
 class CommandRegistry {
 public:
-    void Add(int id, CommandHandler handler, bool usesUnit = true) { Entries[id] = {std::move(handler), usesUnit}; }
+    void Add(int id, CommandHandler handler) { Entries[id] = {std::move(handler)}; }
     const CommandEntry* Find(int id) const
     {
         const auto it = Entries.find(id);
@@ -28,6 +27,3 @@ public:
 private:
     std::map<int, CommandEntry> Entries;
 };
-
-// Registers the routines of every part of the bench.
-void RegisterBenchCommands(CommandRegistry& registry);

@@ -1,82 +1,159 @@
-// The frame's menu bar, as one table: popups, items with their command ids,
-// separators, and the items shown greyed.
+// The commands of a menu bar, one row each: where the item sits, its text and
+// key, whether it is checkable or greyed, which unit type it serves and whether
+// it uses the unit. The frame derives its menu bar, accelerators, check marks,
+// greying and dispatch rules from a table; another menu bar is another table.
 #pragma once
 
-#include <vector>
+#include <cstdint>
+#include <span>
 
-enum class MenuKind { Popup, Item, Separator };
+#include "core/BenchState.h"
+#include "core/CommandIds.h"
 
-struct MenuNode {
-    MenuKind Kind = MenuKind::Item;
-    const char* Text = "";
-    int Id = 0;
-    bool Greyed = false;
-    std::vector<MenuNode> Children;
+// Every popup any menu bar may hold, by what it is. Bar is the menu bar
+// itself; None marks a command that has no menu item.
+enum class MenuPopup : uint8_t {
+    None,
+    Bar,
+    File,
+    View,
+    DocumentHandle,
+    ResetPeripheral,
+    Setting,
+    SensorsCalibration,
+    ReadE13bSignal,
+    ViewSignal,
+    CheckSpeedDoc,
+    UnitType,
+    Options,
+    Window,
+    Help,
 };
 
-const std::vector<MenuNode>& MainMenuTable();
+// Which unit type a command serves.
+enum class UnitRule : uint8_t {
+    Any,
+    // Behind the network box the command only says "Feature NOT yet implemented !".
+    UsbOnly,
+    // The reverse: nothing at all happens for a USB unit.
+    NetworkBoxOnly,
+};
 
-// Command ids.
-namespace Cmd {
-constexpr int ReadOneDoc = 40002;
-constexpr int InterfaceTest = 40003;
-constexpr int Manual = 40005;
-constexpr int OpenFile = 40006;
-constexpr int SaveFile = 40007;
-constexpr int Exit = 40008;
-constexpr int Normal = 40009;
-constexpr int Zoom = 40010;
-constexpr int FitImageToWindow = 40011;
-constexpr int Print = 40012;
-constexpr int Cascade = 40013;
-constexpr int Tile = 40014;
-constexpr int ArrangeIcons = 40015;
-constexpr int CloseAll = 40016;
-constexpr int About = 40017;
-constexpr int SetSerialNumber = 40018;
-constexpr int PeripheralConfiguration = 40019;
-constexpr int SensorsValue = 40020;
-constexpr int ReloadImage = 40021;
-constexpr int CalibrationMicr = 40022;
-constexpr int FitImageOption = 40023;
-constexpr int ViewCodeline = 40024;
-constexpr int Guide = 40025;
-constexpr int RepeatManual = 40026;
-constexpr int ViewImage = 40027;
-constexpr int PeripheralStatus = 40033;
-constexpr int FreePath = 40035;
-constexpr int DumpMemory = 40037;
-constexpr int PathCalibration = 40038;
-constexpr int StopOnError = 40039;
-constexpr int BrightnessImage = 40040;
-constexpr int ContrastImage = 40041;
-constexpr int CutImage = 40042;
-constexpr int HandleEeprom = 40043;
-constexpr int TestBeepLed = 40044;
-constexpr int UnitMonitoring = 40047;
-constexpr int ImageCalibration = 40050;
-constexpr int ScannerCalibration = 40055;
-constexpr int PeripheralSetup = 40058;
-constexpr int ReadBadge = 40060;
-constexpr int DocSpeed = 40061;
-constexpr int ReadCodelineTest = 40062;
-constexpr int ConvertToBw = 40064;
-constexpr int ViewOcrRectangle = 40065;
-constexpr int ReadSingleColor = 40067;
-constexpr int SaveSignalOnError = 40068;
-constexpr int ViewSignalGray = 40070;
-constexpr int ViewSignalColor = 40071;
-constexpr int CheckSpeedGray = 40072;
-constexpr int CheckSpeedColor = 40073;
-constexpr int QualityCheck = 40075;
-constexpr int ResetError = 40076;
-constexpr int EthSetup = 40077;
-constexpr int EmcTest = 40078;
-constexpr int IpBoxUnit = 40087;
-constexpr int TestBelt = 40097;
-constexpr int UsbUnit = 40102;
-} // namespace Cmd
+// Where a checkable item's mark comes from.
+enum class CheckMark : uint8_t {
+    None,           // not checkable
+    Always,         // stays checked whatever is clicked
+    Option,         // the option flag named by the row
+    UnitUsb,        // the unit type is USB
+    UnitNetworkBox, // the unit type is the network box
+    ViewNormal,     // the active image window at 100 %
+    ViewZoom,       // the active image window at another scale
+    ViewFit,        // the active image window fitted to its window
+};
 
-// Commands that do nothing but say "Feature NOT yet implemented !" for a unit
-// behind the network box.
-bool IsUsbOnlyCommand(int id);
+struct MenuRow {
+    int Id = 0; // 0 for a popup
+    MenuPopup In = MenuPopup::None;
+    const char* Text = "";
+    const char* Key = nullptr; // accelerator, also shown after the text
+    MenuPopup Opens = MenuPopup::None; // set on the row of a popup
+    bool SeparatorBefore = false;
+    bool Greyed = false;
+    bool UsesUnit = true;     // refused while another unit command runs
+    bool NeedsChild = false;  // enabled only while an image window is active
+    bool KeptDuringRun = false; // a popup the running command leaves enabled
+    CheckMark Check = CheckMark::None;
+    int32_t BenchState::*Option = nullptr; // toggled by the command when set
+    UnitRule Unit = UnitRule::Any;
+
+    constexpr MenuRow Sep() const { return With(&MenuRow::SeparatorBefore); }
+    constexpr MenuRow Grey() const { return With(&MenuRow::Greyed); }
+    constexpr MenuRow WithChild() const { return With(&MenuRow::NeedsChild); }
+    constexpr MenuRow Kept() const { return With(&MenuRow::KeptDuringRun); }
+    constexpr MenuRow NoUnit() const
+    {
+        MenuRow row = *this;
+        row.UsesUnit = false;
+        return row;
+    }
+    constexpr MenuRow Accel(const char* key) const
+    {
+        MenuRow row = *this;
+        row.Key = key;
+        return row;
+    }
+    constexpr MenuRow Checks(CheckMark check) const
+    {
+        MenuRow row = *this;
+        row.Check = check;
+        return row;
+    }
+    constexpr MenuRow Toggles(int32_t BenchState::*option) const
+    {
+        MenuRow row = Checks(CheckMark::Option).NoUnit();
+        row.Option = option;
+        return row;
+    }
+    constexpr MenuRow UsbOnly() const { return ForUnit(UnitRule::UsbOnly); }
+    constexpr MenuRow ForUnit(UnitRule rule) const
+    {
+        MenuRow row = *this;
+        row.Unit = rule;
+        return row;
+    }
+
+private:
+    constexpr MenuRow With(bool MenuRow::*flag) const
+    {
+        MenuRow row = *this;
+        row.*flag = true;
+        return row;
+    }
+};
+
+// A command's item in a popup (or, with MenuPopup::None, a command with no item).
+constexpr MenuRow Item(MenuPopup in, int id, const char* text)
+{
+    MenuRow row;
+    row.Id = id;
+    row.In = in;
+    row.Text = text;
+    return row;
+}
+// A popup inside another popup (or on the bar).
+constexpr MenuRow Popup(MenuPopup in, const char* text, MenuPopup opens)
+{
+    MenuRow row = Item(in, 0, text).NoUnit();
+    row.Opens = opens;
+    return row;
+}
+
+using MenuTable = std::span<const MenuRow>;
+
+// The bench's menu bar, in menu order; a popup's row comes before its items.
+MenuTable MainMenuTable();
+
+// The first row of a command (its rules); nullptr when the table lacks it.
+// A command may have a second item in another popup.
+const MenuRow* FindCommand(MenuTable table, int id);
+
+// The states of the image window that the View items show.
+struct ActiveView {
+    bool Present = false;
+    bool Fit = false;
+    int ZoomPercent = 100;
+};
+
+// The check mark a row shows for this state and image window.
+bool IsChecked(const MenuRow& row, const BenchState& state, const ActiveView& view);
+// Whether a row's item is enabled.
+bool IsEnabled(const MenuRow& row, const ActiveView& view);
+
+// The text an item shows: its text, then its key after a tab.
+std::string ItemText(const MenuRow& row);
+
+// Behind the network box, a USB-only command answers "Feature NOT yet
+// implemented !" instead of running; for a USB unit a network-box-only
+// command does nothing.
+enum class UnitVerdict { Run, NotImplemented, Nothing };
+UnitVerdict JudgeUnitType(const MenuRow* row, int32_t unitType);

@@ -5,6 +5,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "core/MessageTitles.h"
+
 class Operator;
 
 // The text of a code in the reply table, or an empty text for a code that is
@@ -16,7 +18,3 @@ QString ReplyMessage(int32_t code, const QString& label);
 
 // Shows a non-zero reply in a "Varn ERROR" box and returns 1; returns 0 for 0.
 int ReportReply(Operator& op, int32_t code, const QString& label);
-
-// Titles the program uses for its own message boxes.
-inline const QString DemoTitle = QStringLiteral("Varnw demo test");
-inline const QString ErrorTitle = QStringLiteral("Varn ERROR");

@@ -1,4 +1,5 @@
 #include "core/Settings.h"
+#include "core/SettingsCodes.h"
 
 #include <cstdio>
 #include <cstring>
@@ -146,11 +147,11 @@ SettingsRecord DefaultSettings()
     SettingsRecord s;
     s.OcrReadType = 'B';
     s.ResetCodelineFile = 1;
-    s.DocDestination = 1;
-    s.ScanMode = 5;
+    s.DocDestination = Destinations::Sorted;
+    s.ScanMode = ScanModes::Gray256At200;
     s.ImageSide = 'X';
     s.BadgeTracks = 224;
-    s.SaveImageMode = 5;
+    s.SaveImageMode = SaveImageModes::Off;
     s.JpegQuality = 128;
     s.ClearImage = 1;
     s.DocumentCount = 1;
@@ -166,7 +167,7 @@ SettingsRecord DefaultSettings()
     s.Unused542 = 10;
     s.Unused544 = 2.0f;
     s.ReleaseSide = 'X';
-    s.ReleaseSortMode = 1;
+    s.ReleaseSortMode = ReleaseModes::Sort;
     s.DocSpeedReads = 5;
     s.DocSpeedLimit1 = 10;
     s.DocSpeedLimit2 = 13;

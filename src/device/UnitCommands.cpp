@@ -5,7 +5,7 @@
 
 #include "core/BenchState.h"
 #include "core/CommandRegistry.h"
-#include "core/CommandTable.h"
+#include "core/CommandIds.h"
 #include "device/Connection.h"
 #include "device/PeripheralStatusDialog.h"
 #include "core/ReplyCodes.h"

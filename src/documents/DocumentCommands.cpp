@@ -1,6 +1,6 @@
 // The document commands of the menu and the dialogs they open.
 #include "core/CommandRegistry.h"
-#include "core/CommandTable.h"
+#include "core/CommandIds.h"
 #include "documents/DocumentHandleDialog.h"
 #include "documents/DocumentRun.h"
 #include "documents/ReleaseDocumentDialog.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "core/BenchState.h"
-#include "core/CommandTable.h"
+#include "core/CommandIds.h"
 #include "device/Connection.h"
 #include "core/ReplyCodes.h"
 #include "documents/AutoDocRun.h"
@@ -171,7 +171,7 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
             if (ReportReply(bench.Op, reply, "Varn_ReadBarcodeFromBitmap"))
                 return reply;
         }
-        if (s.SaveImageMode == 6) {
+        if (s.SaveImageMode == SaveImageModes::On) {
             SaveDocumentImages(bench, st.DocumentFileNumber, s.SaveImageFormat, front.get(), back.get());
             ++st.DocumentFileNumber;
         }
@@ -196,7 +196,7 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
     st.CurrentBackImage = std::move(back);
     st.CurrentFrontImage = std::move(front);
 
-    if (s.DocDestination == 0) {
+    if (s.DocDestination == Destinations::Retained) {
         dialogs.ReleaseDocument(bench);
         if (s.ReleasePrint == 1 && printer) {
             const std::string text = GetText(s.ReleaseString);
@@ -205,7 +205,7 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
             if (ReportReply(bench.Op, reply, "Varn_LoadString"))
                 return reply;
         }
-        if (s.ReleaseSortMode == 1)
+        if (s.ReleaseSortMode == ReleaseModes::Sort)
             reply = api.Varn_DocHandle(unit, window, s.ReleaseFrontStamp, s.ReleasePrint, 0,
                                        static_cast<char>(s.ReleaseSide), s.ScanMode, 1, 1,
                                        static_cast<char>(s.WaitTimeout), s.BeepOnError, nullptr, 0, 0);
@@ -253,7 +253,8 @@ void RunManualDocuments(Bench& bench, const DocumentDialogs& dialogs)
 {
     const SettingsRecord& s = bench.State.Settings;
     uint32_t count = s.DocumentCount != 0 ? s.DocumentCount : 65535;
-    if (s.DocDestination != 0 && s.DocDestination != 5 && s.ScanCard != 1) {
+    if (s.DocDestination != Destinations::Retained && s.DocDestination != Destinations::Ejected &&
+        s.ScanCard != ScanCardOn) {
         RunAutoDocHandle(bench);
         return;
     }

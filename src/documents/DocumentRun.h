@@ -6,19 +6,12 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/SettingsCodes.h"
+
 struct Bench;
 struct BenchState;
 class CommandRegistry;
 class Operator;
-
-// Bits of the CodelineType setting.
-namespace CodelineBits {
-constexpr uint8_t Micr = 1;
-constexpr uint8_t Ocr = 2;
-constexpr uint8_t Barcode = 4;
-constexpr uint8_t Pdf417 = 8;
-constexpr uint8_t MicrOcr = 16;
-} // namespace CodelineBits
 
 // The dialogs a run may open; the real ones by default, others in tests.
 struct DocumentDialogs {

@@ -4,7 +4,7 @@
 
 #include "core/BenchState.h"
 #include "core/CommandRegistry.h"
-#include "core/CommandTable.h"
+#include "core/CommandIds.h"
 #include "device/Connection.h"
 #include "core/ReplyCodes.h"
 #include "documents/CutImageDialog.h"

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "core/BenchState.h"
+#include "core/SettingsCodes.h"
 #include "documents/EndorsementStringDialog.h"
 #include "core/Operator.h"
 
@@ -28,8 +29,6 @@ constexpr SideChoice SideChoices[] = {
     {"SideAll", "All", 'X'}, {"SideFront", "Front", 'F'}, {"SideBack", "Back", 'B'}, {"SideNone", "None", 'N'}};
 constexpr int SideNoneIndex = 3;
 
-constexpr uint16_t SortModeSort = 1;
-constexpr uint16_t SortModeEject = 5;
 constexpr uint8_t FeatureEndorsePrinter = 8;
 
 template <class T> T* Named(T* widget, const char* name)
@@ -97,7 +96,7 @@ ReleaseDocumentDialog::ReleaseDocumentDialog(BenchState& state, Operator& op, QW
         if (SideChoices[i].Letter == s.ReleaseSide)
             Sides[i]->setChecked(true);
     FrontStamp->setChecked(s.ReleaseFrontStamp == 1);
-    if (s.ReleaseSortMode == SortModeEject) {
+    if (s.ReleaseSortMode == ReleaseModes::Eject) {
         EjectDocument->setChecked(true);
         SetSortControlsEnabled(false);
         Sides[SideNoneIndex]->setChecked(true);
@@ -117,11 +116,11 @@ void ReleaseDocumentDialog::OnEjectClicked()
 {
     // The choice is stored at once: it holds even before "&Sort".
     if (EjectDocument->isChecked()) {
-        Settings.ReleaseSortMode = SortModeEject;
+        Settings.ReleaseSortMode = ReleaseModes::Eject;
         SetSortControlsEnabled(false);
         Sides[SideNoneIndex]->setChecked(true);
     } else {
-        Settings.ReleaseSortMode = SortModeSort;
+        Settings.ReleaseSortMode = ReleaseModes::Sort;
         SetSortControlsEnabled(true);
     }
 }

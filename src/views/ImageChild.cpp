@@ -11,7 +11,7 @@
 #include <QStyle>
 
 #include "core/BenchState.h"
-#include "core/CommandTable.h"
+#include "core/CommandIds.h"
 #include "core/ReplyCodes.h"
 #include "core/Operator.h"
 #include "views/DibToBitmap.h"

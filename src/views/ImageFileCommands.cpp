@@ -5,6 +5,8 @@
 #include <QImage>
 
 #include "core/BenchState.h"
+#include "core/CommandIds.h"
+#include "core/CommandRegistry.h"
 #include "core/Operator.h"
 #include "views/DibToBitmap.h"
 #include "views/ImageFiles.h"
@@ -43,4 +45,9 @@ void SaveImageFile(const QImage& picture, BenchState& state, Operator& op, SaveD
     op.SetBusyCursor(true);
     SaveImageToFile(picture, dialog.FileName(), dialog.Options());
     op.SetBusyCursor(false);
+}
+
+void RegisterViewCommands(CommandRegistry& registry)
+{
+    registry.Add(Cmd::OpenFile, [](Bench& bench) { OpenImageFile(bench); });
 }

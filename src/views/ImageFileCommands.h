@@ -3,6 +3,7 @@
 // picture into a file in the format chosen in "Save As".
 #pragma once
 
+class CommandRegistry;
 class Operator;
 class QImage;
 class QWidget;
@@ -19,3 +20,6 @@ void OpenImageFile(Bench& bench);
 // offered first at the next save. A failed save is not reported.
 void SaveImageFile(const QImage& picture, BenchState& state, Operator& op, SaveDialogChoices& choices,
                    QWidget* parent);
+
+// "&Open File...", which needs no unit: the device library loads the file on its own.
+void RegisterViewCommands(CommandRegistry& registry);

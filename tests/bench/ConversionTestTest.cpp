@@ -8,6 +8,7 @@
 #include "RecordingVnApi.h"
 #include "ScriptedOperator.h"
 #include "core/BenchState.h"
+#include "app/Registration.h"
 #include "core/CommandRegistry.h"
 #include "app/ConversionTest.h"
 #include "core/CommandTable.h"

@@ -1,5 +1,5 @@
-// The frame: its title, its menu bar against the resource, the dispatcher's
-// rules, the popups' states and the accelerators.
+// The frame: its title, facts about the menu bar its command table makes, the
+// dispatcher's rules, the popups' states, the accelerators and the icon.
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -10,6 +10,8 @@
 #include "ScriptedOperator.h"
 #include "core/BenchState.h"
 #include "app/FrameWindow.h"
+#include "app/AboutDialog.h"
+#include "app/BenchIcon.h"
 #include "core/CommandTable.h"
 #include "views/ChildCommands.h"
 
@@ -29,23 +31,6 @@ public:
     bool Fit = false;
     int Zoom = 100;
 };
-
-// Each popup's items in order as "text|id|greyed", "-" for a separator and
-// ">text" ... "<" around a sub-popup.
-void Flatten(QMenu* menu, QStringList& out)
-{
-    for (QAction* action : menu->actions()) {
-        if (action->isSeparator()) {
-            out << "-";
-        } else if (action->menu()) {
-            out << ">" + action->text() + (action->isEnabled() ? "" : "|G");
-            Flatten(action->menu(), out);
-            out << "<";
-        } else {
-            out << QStringLiteral("%1|%2%3").arg(action->text()).arg(action->data().toInt()).arg(action->isEnabled() ? "" : "|G");
-        }
-    }
-}
 
 } // namespace
 
@@ -70,42 +55,95 @@ private slots:
         QCOMPARE(Frame->centralWidget(), Frame->MdiClient());
     }
 
-    void menuBarMatchesTheResource()
+    void menuBarHoldsItsPopupsInOrder()
     {
         QStringList tops;
         for (QAction* a : Frame->menuBar()->actions())
             tops << a->text();
         QCOMPARE(tops, QStringList({"&File", "&View", "&Document Handle", "&Setting", "&Unit Type", "&Options",
                                     "&Window", "&Help"}));
-        // Popups are updated when shown: force the initial state with no child.
-        QStringList items;
-        for (int i = 0; i < 8; ++i) {
-            items << "[" + tops[i] + "]";
-            Flatten(Frame->PopupAt(i), items);
+        // Popups are found by what they are, wherever they sit.
+        QCOMPARE(Frame->PopupFor(MenuPopup::ResetPeripheral)->title(), QString("Re&set Peripheral"));
+        QCOMPARE(Frame->PopupFor(MenuPopup::CheckSpeedDoc)->title(), QString("&Check Speed Doc."));
+        const auto reset = Frame->PopupFor(MenuPopup::ResetPeripheral)->actions();
+        QCOMPARE(reset.size(), 2);
+        QCOMPARE(reset[1]->text(), QString("&Free Path\tF4"));
+        // "&File": two separators around "&Print".
+        const auto file = Frame->PopupFor(MenuPopup::File)->actions();
+        QCOMPARE(file.size(), 6);
+        QVERIFY(file[2]->isSeparator() && file[4]->isSeparator());
+        QCOMPARE(file[5]->data().toInt(), Cmd::Exit);
+    }
+
+    void eachFunctionKeyIsBoundToOneCommand()
+    {
+        const std::vector<std::pair<Qt::Key, int>> keys = {{Qt::Key_F1, 40019}, {Qt::Key_F2, 40033},
+                                                           {Qt::Key_F3, 40047}, {Qt::Key_F4, 40035},
+                                                           {Qt::Key_F5, 40005}, {Qt::Key_F6, 40026}};
+        for (auto [key, id] : keys) {
+            std::vector<int> bound;
+            for (QAction* action : Frame->findChildren<QAction*>())
+                if (action->shortcut() == QKeySequence(key))
+                    bound.push_back(action->data().toInt());
+            QCOMPARE(bound, std::vector<int>{id});
         }
-        const QStringList expected = {
-            "[&File]", "&Open File...|40006", "&Save File...|40007|G", "-", "&Print|40012|G", "-", "E&xit|40008",
-            "[&View]", "&Normal|40009|G", "&Zoom...|40010|G", "&Fit Image To Window|40011|G", "-",
-            "Peripheral &Configuration\tF1|40019", "Peripheral &Status\tF2|40033", "&Unit Monitoring\tF3|40047",
-            "[&Document Handle]", "Read &One Doc.|40002", "&Manual ...\tF5|40005", "&Repeat manual\tF6|40026",
-            "Read &Badge|40060", "-", ">Re&set Peripheral", "&Error|40076", "&Free Path\tF4|40035", "<", "-",
-            "&Convert to BW|40064", "R&ead Single Color|40067", "Reload &Image|40021", "&Brightness Image|40040",
-            "&Contrast Image|40041", "C&ut Image|40042", "-", "Interface &Test|40003",
-            "[&Setting]", ">&Sensors Calibration", "&Path|40038|G", "<", "&Peripheral Setup|40058|G",
-            "&Scanner Calibration|40055|G", ">Read E&13B Signal", ">&View Signal", "&Gray|40070", "&Color|40071", "<",
-            ">&Check Speed Doc.", "&Gray|40072", "&Color|40073", "<", "Calibration &MICR|40022|G",
-            "&Save Signal on Error|40068", "<", "&Image Calibration|40050|G", "Set &Serial Number|40018|G", "-",
-            "Eth Connetion Setup|40077",
-            "[&Unit Type]", "&USB Unit|40102", "Vn with &IP Box|40087",
-            "[&Options]", "Varn with &IP Box|40087", "&Fit Image in window|40023", "View &Image|40027",
-            "View &Codeline|40024", "View &OCR Rectangle|40065", "Stop on &Error in Codeline|40039", "-",
-            "Test &Beep && LED|40044", "&Dump Periph. Memory|40037", "&Sensors Value|40020",
-            "Handle &EEPROM|40043|G", "Test &Belt|40097",
-            "[&Window]", "&Cascade\tShift+F5|40013", "&Tile\tShift+F4|40014", "Arrange &Icons|40015",
-            "Close &All|40016",
-            "[&Help]", "&Guide|40025|G", "&About...|40017",
-        };
-        QCOMPARE(items, expected);
+        QCOMPARE(Frame->ActionFor(Cmd::Manual)->text(), QString("&Manual ...\tF5"));
+        // Shown only: no key is bound to Cascade.
+        QVERIFY(Frame->ActionFor(Cmd::Cascade)->shortcut().isEmpty());
+        QVERIFY(Frame->ActionFor(Cmd::ReadOneDoc)->shortcut().isEmpty());
+    }
+
+    void checkableItemsAreTheOptionsUnitTypesAndScales()
+    {
+        for (int id : {Cmd::FitImageOption, Cmd::ViewImage, Cmd::ViewCodeline, Cmd::ViewOcrRectangle,
+                       Cmd::StopOnError, Cmd::UsbUnit, Cmd::Normal, Cmd::Zoom, Cmd::FitImageToWindow})
+            QVERIFY2(Frame->ActionFor(id)->isCheckable(), qPrintable(QString::number(id)));
+        for (int id : {Cmd::TestBeepLed, Cmd::TestBelt, Cmd::Manual, Cmd::Exit, Cmd::Tile, Cmd::SaveSignalOnError})
+            QVERIFY2(!Frame->ActionFor(id)->isCheckable(), qPrintable(QString::number(id)));
+    }
+
+    void ipBoxItemOfOptionsKeepsItsCheckWhenClicked()
+    {
+        QAction* optionsIpBox = Frame->PopupFor(MenuPopup::Options)->actions().first();
+        QCOMPARE(optionsIpBox->text(), QString("Varn with &IP Box"));
+        QVERIFY(optionsIpBox->isChecked());
+        optionsIpBox->trigger();
+        QVERIFY(optionsIpBox->isChecked());
+        QCOMPARE(State->UnitType, 1);
+        optionsIpBox->trigger();
+        QVERIFY(optionsIpBox->isChecked());
+        // The "&Unit Type" items follow the unit type.
+        const auto unitItems = Frame->PopupFor(MenuPopup::UnitType)->actions();
+        unitItems[0]->trigger();
+        QCOMPARE(State->UnitType, 0);
+        QVERIFY(unitItems[0]->isChecked());
+        QVERIFY(!unitItems[1]->isChecked());
+        QVERIFY(optionsIpBox->isChecked());
+        unitItems[0]->trigger();
+        QVERIFY(unitItems[0]->isChecked());
+    }
+
+    void clickedOptionsShowTheirFlag()
+    {
+        QAction* viewImage = Frame->ActionFor(Cmd::ViewImage);
+        QVERIFY(viewImage->isChecked());
+        viewImage->trigger();
+        QCOMPARE(State->ViewImageOption, 0);
+        QVERIFY(!viewImage->isChecked());
+        viewImage->trigger();
+        QCOMPARE(State->ViewImageOption, 1);
+        QVERIFY(viewImage->isChecked());
+    }
+
+    void frameAboutBoxAndChildrenShowTheBenchIcon()
+    {
+        const QImage icon = BenchIcon().pixmap(32, 32).toImage();
+        QVERIFY(!icon.isNull());
+        QCOMPARE(Frame->windowIcon().pixmap(32, 32).toImage(), icon);
+        QMdiSubWindow* sub = Frame->MdiClient()->addSubWindow(new FakeChild);
+        QCOMPARE(sub->windowIcon().pixmap(32, 32).toImage(), icon);
+        AboutDialog about(Frame.get());
+        QCOMPARE(about.windowIcon().pixmap(32, 32).toImage(), icon);
     }
 
     void eightItemsAreGreyed()
@@ -126,7 +164,7 @@ private slots:
         QCOMPARE(State->FitImageOption, 0);
         QCOMPARE(State->ViewOcrRectOption, 1);
         QCOMPARE(State->StopOnCodelineError, 0);
-        Frame->UpdatePopup(5);
+        Frame->UpdatePopup(MenuPopup::Options);
         QVERIFY(!Frame->ActionFor(Cmd::FitImageOption)->isChecked());
         QVERIFY(Frame->ActionFor(Cmd::ViewOcrRectangle)->isChecked());
         QVERIFY(Frame->ActionFor(Cmd::ViewImage)->isChecked());
@@ -139,14 +177,14 @@ private slots:
         Frame->OnFrameCommand(Cmd::IpBoxUnit);
         QCOMPARE(State->UnitType, 1);
         QCOMPARE(State->ConnectionType, uint16_t(39));
-        Frame->UpdatePopup(4);
-        const auto unitItems = Frame->PopupAt(4)->actions();
+        Frame->UpdatePopup(MenuPopup::UnitType);
+        const auto unitItems = Frame->PopupFor(MenuPopup::UnitType)->actions();
         QVERIFY(!unitItems[0]->isChecked());
         QVERIFY(unitItems[1]->isChecked());
         Frame->OnFrameCommand(Cmd::UsbUnit);
         QCOMPARE(State->UnitType, 0);
         QCOMPARE(State->ConnectionType, uint16_t(40));
-        Frame->UpdatePopup(4);
+        Frame->UpdatePopup(MenuPopup::UnitType);
         QVERIFY(unitItems[0]->isChecked());
         QVERIFY(!unitItems[1]->isChecked());
     }
@@ -198,8 +236,8 @@ private slots:
 
     void filesAndViewPopupsFollowTheActiveChild()
     {
-        Frame->UpdatePopup(0);
-        Frame->UpdatePopup(1);
+        Frame->UpdatePopup(MenuPopup::File);
+        Frame->UpdatePopup(MenuPopup::View);
         QVERIFY(!Frame->ActionFor(Cmd::SaveFile)->isEnabled());
         QVERIFY(!Frame->ActionFor(Cmd::Zoom)->isEnabled());
 
@@ -208,15 +246,15 @@ private slots:
         QMdiSubWindow* sub = Frame->MdiClient()->addSubWindow(child);
         sub->showMaximized();
         Frame->MdiClient()->setActiveSubWindow(sub);
-        Frame->UpdatePopup(0);
-        Frame->UpdatePopup(1);
+        Frame->UpdatePopup(MenuPopup::File);
+        Frame->UpdatePopup(MenuPopup::View);
         QVERIFY(Frame->ActionFor(Cmd::SaveFile)->isEnabled());
         QVERIFY(Frame->ActionFor(Cmd::Print)->isEnabled());
         QVERIFY(Frame->ActionFor(Cmd::Normal)->isEnabled());
         QVERIFY(!Frame->ActionFor(Cmd::Normal)->isChecked());
         QVERIFY(Frame->ActionFor(Cmd::Zoom)->isChecked());
         child->Fit = true;
-        Frame->UpdatePopup(1);
+        Frame->UpdatePopup(MenuPopup::View);
         QVERIFY(Frame->ActionFor(Cmd::FitImageToWindow)->isChecked());
         QVERIFY(!Frame->ActionFor(Cmd::Zoom)->isChecked());
     }
@@ -303,8 +341,8 @@ private slots:
         first->show();
         second->show();
         Frame->MdiClient()->setActiveSubWindow(first);
-        Frame->UpdatePopup(6);
-        const auto actions = Frame->PopupAt(6)->actions();
+        Frame->UpdatePopup(MenuPopup::Window);
+        const auto actions = Frame->PopupFor(MenuPopup::Window)->actions();
         QCOMPARE(actions.size(), 4 + 1 + 2);
         QCOMPARE(actions[5]->text(), QString("&1  Front 1"));
         QVERIFY(actions[5]->isChecked());
@@ -333,6 +371,23 @@ private slots:
         QTRY_COMPARE(Frame->MdiClient()->activeSubWindow(), second);
         QTest::keyClick(Frame->MdiClient()->activeSubWindow()->widget(), Qt::Key_F4, Qt::ControlModifier);
         QTRY_COMPARE(Frame->MdiClient()->subWindowList().size(), 1);
+    }
+
+    void controlF4ReachingTheFrameClosesTheActiveChild()
+    {
+        // Where the platform's close key is not Ctrl+F4 the key reaches the frame.
+        QMdiSubWindow* first = Frame->MdiClient()->addSubWindow(new FakeChild);
+        QMdiSubWindow* second = Frame->MdiClient()->addSubWindow(new FakeChild);
+        first->setAttribute(Qt::WA_DeleteOnClose);
+        second->setAttribute(Qt::WA_DeleteOnClose);
+        Frame->show();
+        first->show();
+        second->show();
+        Frame->MdiClient()->setActiveSubWindow(first);
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_F4, Qt::ControlModifier);
+        QApplication::sendEvent(Frame.get(), &press);
+        QTRY_COMPARE(Frame->MdiClient()->subWindowList().size(), 1);
+        QCOMPARE(Frame->MdiClient()->subWindowList().first(), second);
     }
 
 private:

@@ -352,34 +352,34 @@ void ImageChildTest::viewPopupFollowsTheActiveChild()
     ImageChild* fitted = Show("fitted", Picture(300, 200), true);
     ImageChild* normal = Show("normal", Picture(300, 200), false);
     Mdi()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(normal->parentWidget()));
-    Frame->UpdatePopup(1);
+    Frame->UpdatePopup(MenuPopup::View);
     QVERIFY(enabled(Cmd::Normal) && enabled(Cmd::Zoom) && enabled(Cmd::FitImageToWindow));
     QVERIFY(checked(Cmd::Normal));
     QVERIFY(!checked(Cmd::Zoom));
     QVERIFY(!checked(Cmd::FitImageToWindow));
 
     normal->ApplyZoom(250);
-    Frame->UpdatePopup(1);
+    Frame->UpdatePopup(MenuPopup::View);
     QVERIFY(!checked(Cmd::Normal));
     QVERIFY(checked(Cmd::Zoom));
 
     Mdi()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(fitted->parentWidget()));
-    Frame->UpdatePopup(1);
+    Frame->UpdatePopup(MenuPopup::View);
     QVERIFY(checked(Cmd::FitImageToWindow));
     QVERIFY(!checked(Cmd::Normal) && !checked(Cmd::Zoom));
 
     // The commands reach the active child through the frame.
     Frame->OnFrameCommand(Cmd::Normal);
-    Frame->UpdatePopup(1);
+    Frame->UpdatePopup(MenuPopup::View);
     QVERIFY(checked(Cmd::Normal) && !checked(Cmd::FitImageToWindow));
     Frame->OnFrameCommand(Cmd::FitImageToWindow);
-    Frame->UpdatePopup(1);
+    Frame->UpdatePopup(MenuPopup::View);
     QVERIFY(checked(Cmd::FitImageToWindow) && !checked(Cmd::Normal));
 
     Frame->OnFrameCommand(Cmd::CloseAll);
     QTRY_VERIFY(Mdi()->subWindowList().isEmpty());
-    Frame->UpdatePopup(0);
-    Frame->UpdatePopup(1);
+    Frame->UpdatePopup(MenuPopup::File);
+    Frame->UpdatePopup(MenuPopup::View);
     QVERIFY(!enabled(Cmd::Normal) && !enabled(Cmd::Zoom) && !enabled(Cmd::FitImageToWindow));
     QVERIFY(!checked(Cmd::Normal) && !checked(Cmd::Zoom) && !checked(Cmd::FitImageToWindow));
     QVERIFY(!enabled(Cmd::SaveFile) && !enabled(Cmd::Print));
