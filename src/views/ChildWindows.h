@@ -3,6 +3,7 @@
 // document's images and texts are shown in them (ShowDocumentImages).
 #pragma once
 
+#include <QMdiSubWindow>
 #include <QPointer>
 #include <array>
 #include <string>
@@ -14,7 +15,6 @@ class Operator;
 class PackedBitmap;
 class QImage;
 class QMdiArea;
-class QMdiSubWindow;
 struct BenchState;
 struct DocumentShow;
 

@@ -1,5 +1,6 @@
 #include "views/ImageFiles.h"
 
+#include <QCursor>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
