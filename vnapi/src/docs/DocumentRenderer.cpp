@@ -808,15 +808,15 @@ bool ScanModeFormat(uint16_t scanMode, int* dotsPerInch, int* bitCount)
 {
     int dpi = 0, bits = 0;
     switch (scanMode) {
-    case 1: dpi = 200, bits = 1; break;
-    case 2: dpi = 100, bits = 4; break;
-    case 3: dpi = 200, bits = 4; break;
-    case 20: dpi = 300, bits = 4; break;
-    case 4: dpi = 100, bits = 8; break;
-    case 5: dpi = 200, bits = 8; break;
-    case 21: dpi = 300, bits = 8; break;
-    case 10: dpi = 100, bits = 24; break;
-    case 11: dpi = 200, bits = 24; break;
+    case VnScanModeBlackWhite: dpi = 200, bits = 1; break;
+    case VnScanModeGrey16At100: dpi = 100, bits = 4; break;
+    case VnScanModeGrey16At200: dpi = 200, bits = 4; break;
+    case VnScanModeGrey16At300: dpi = 300, bits = 4; break;
+    case VnScanModeGrey256At100: dpi = 100, bits = 8; break;
+    case VnScanModeGrey256At200: dpi = 200, bits = 8; break;
+    case VnScanModeGrey256At300: dpi = 300, bits = 8; break;
+    case VnScanModeColourAt100: dpi = 100, bits = 24; break;
+    case VnScanModeColourAt200: dpi = 200, bits = 24; break;
     default: return false;
     }
     if (dotsPerInch)

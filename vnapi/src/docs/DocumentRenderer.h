@@ -12,6 +12,7 @@
 
 #include "docs/Document.h"
 #include "vnapi/PackedBitmap.h"
+#include "vnapi/VnCodes.h"
 
 // An RGB picture of one side, top row first, 3 bytes a pixel, no padding.
 struct RgbRaster {
