@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "docs/Document.h"
-#include "docs/DocumentRenderer.h"
+#include "docs/DocumentScanner.h"
 #include "docs/MagneticSignal.h"
 #include "docs/MicrDecoder.h"
 

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "docs/Document.h"
-#include "docs/DocumentRenderer.h"
+#include "docs/DocumentScanner.h"
 #include "unit/UnitDocument.h"
 #include "unit/UnitMemory.h"
 #include "unit/UnitOpticalReader.h"
