@@ -9,14 +9,14 @@
 #include <tiffio.h>
 
 #include "ImageTestSupport.h"
-#include "imaging/BmpFile.h"
-#include "imaging/ImageFile.h"
 #include "imaging/ImageOps.h"
-#include "imaging/JpegFile.h"
-#include "imaging/TiffFile.h"
 #include "vnapi/ByteOrder.h"
 #include "vnapi/VirtualUnit.h"
 #include "vnapi/VnCodes.h"
+#include "vnapi/imaging/BmpFile.h"
+#include "vnapi/imaging/ImageFile.h"
+#include "vnapi/imaging/JpegFile.h"
+#include "vnapi/imaging/TiffFile.h"
 
 using namespace imaging;
 using imagetest::GreyAt;

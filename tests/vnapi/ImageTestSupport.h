@@ -9,9 +9,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "imaging/ImagePixels.h"
 #include "vnapi/ByteOrder.h"
 #include "vnapi/PackedBitmap.h"
+#include "vnapi/imaging/ImagePixels.h"
 
 namespace imagetest {
 

@@ -1,12 +1,12 @@
-#include "imaging/BmpFile.h"
+#include "vnapi/imaging/BmpFile.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "imaging/FileBytes.h"
-#include "imaging/ImagePixels.h"
 #include "vnapi/ByteOrder.h"
 #include "vnapi/VnCodes.h"
+#include "vnapi/imaging/FileBytes.h"
+#include "vnapi/imaging/ImagePixels.h"
 
 namespace imaging {
 

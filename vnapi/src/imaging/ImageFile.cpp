@@ -1,12 +1,12 @@
-#include "imaging/ImageFile.h"
+#include "vnapi/imaging/ImageFile.h"
 
 #include <vector>
 
-#include "imaging/BmpFile.h"
-#include "imaging/FileBytes.h"
-#include "imaging/JpegFile.h"
-#include "imaging/TiffFile.h"
 #include "vnapi/VnCodes.h"
+#include "vnapi/imaging/BmpFile.h"
+#include "vnapi/imaging/FileBytes.h"
+#include "vnapi/imaging/JpegFile.h"
+#include "vnapi/imaging/TiffFile.h"
 
 namespace imaging {
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "imaging/ImagePixels.h"
 #include "vnapi/VnCodes.h"
+#include "vnapi/imaging/ImagePixels.h"
 
 namespace imaging {
 

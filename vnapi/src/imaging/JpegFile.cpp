@@ -1,4 +1,4 @@
-#include "imaging/JpegFile.h"
+#include "vnapi/imaging/JpegFile.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -7,9 +7,9 @@
 
 #include <jpeglib.h>
 
-#include "imaging/FileBytes.h"
-#include "imaging/ImagePixels.h"
 #include "vnapi/VnCodes.h"
+#include "vnapi/imaging/FileBytes.h"
+#include "vnapi/imaging/ImagePixels.h"
 
 namespace imaging {
 

@@ -1,4 +1,4 @@
-#include "imaging/TiffFile.h"
+#include "vnapi/imaging/TiffFile.h"
 
 #include <cmath>
 #include <cstdarg>
@@ -9,9 +9,9 @@
 
 #include <tiffio.h>
 
-#include "imaging/FileBytes.h"
-#include "imaging/ImagePixels.h"
 #include "vnapi/VnCodes.h"
+#include "vnapi/imaging/FileBytes.h"
+#include "vnapi/imaging/ImagePixels.h"
 
 namespace imaging {
 

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "imaging/BmpFile.h"
-#include "imaging/JpegFile.h"
-#include "imaging/TiffFile.h"
 #include "vnapi/VnCodes.h"
+#include "vnapi/imaging/BmpFile.h"
+#include "vnapi/imaging/JpegFile.h"
+#include "vnapi/imaging/TiffFile.h"
 
 namespace virtualunit {
 

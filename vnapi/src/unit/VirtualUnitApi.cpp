@@ -7,12 +7,12 @@
 
 #include "decode/Decode.h"
 #include "decode/DecodeImage.h"
-#include "imaging/BmpFile.h"
-#include "imaging/ImageFile.h"
 #include "imaging/ImageOps.h"
-#include "imaging/JpegFile.h"
-#include "imaging/TiffFile.h"
 #include "unit/AutoRunFiles.h"
+#include "vnapi/imaging/BmpFile.h"
+#include "vnapi/imaging/ImageFile.h"
+#include "vnapi/imaging/JpegFile.h"
+#include "vnapi/imaging/TiffFile.h"
 
 namespace virtualunit {
 
