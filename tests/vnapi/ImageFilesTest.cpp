@@ -250,6 +250,18 @@ TEST_F(BmpFileTest, RepliesForMissingImagesAndFiles)
     EXPECT_EQ(SaveBmp(image.get(), PathOf("no/such/folder/x.bmp").c_str()), VnReplyDibNotCreated);
 }
 
+TEST_F(BmpFileTest, AnImageSizeClaimingMoreThanTheBlockIsNotWritten)
+{
+    auto image = Pattern(100, 10, 8, 200); // 1000 bytes of pixels
+    std::vector<uint8_t> file;
+    image->SetImageSize(1000);
+    EXPECT_EQ(EncodeBmp(image.get(), &file), VnReplyOk);
+    image->SetImageSize(1001);
+    EXPECT_EQ(EncodeBmp(image.get(), &file), VnReplyDibNotCreated);
+    EXPECT_EQ(SaveBmp(image.get(), PathOf("claims.bmp").c_str()), VnReplyDibNotCreated);
+    EXPECT_FALSE(std::filesystem::exists(PathOf("claims.bmp")));
+}
+
 // ---- JPEG ---------------------------------------------------------------------
 
 class JpegFileTest : public imagetest::ScratchFolder {};

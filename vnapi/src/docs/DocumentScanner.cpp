@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "docs/Random.h"
+#include "vnapi/imaging/ImagePixels.h"
 
 // ---- Scanning ----------------------------------------------------------------
 
@@ -56,7 +57,8 @@ int PlaneOfSide(char side)
 constexpr uint8_t BackgroundLevel = 14;
 constexpr int ClearThreshold = 200;
 
-inline int Luma(const uint8_t* p) { return (77 * p[0] + 150 * p[1] + 29 * p[2] + 128) >> 8; }
+// Samples are red, green, blue.
+inline int Luma(const uint8_t* p) { return imaging::Luminance(p[0], p[1], p[2]); }
 
 // Sensor noise: a table of levels drawn from the seed, walked along each
 // row from a start that moves from row to row.

@@ -16,6 +16,10 @@ int32_t EncodeBmp(const PackedBitmap* image, std::vector<uint8_t>* file)
         return VnReplyInvalidCommand;
     if (!IsUsable(image))
         return VnReplyImageNotPresent;
+    // A header whose image size claims more than the block holds would send
+    // a reader past the end of the file.
+    if (image->PixelOffset() + static_cast<uint64_t>(image->ImageSize()) > image->Bytes().size())
+        return VnReplyDibNotCreated;
     const size_t colorTableSize = 4u * image->ColorTableEntries();
     const size_t dataSize = image->PixelOffset() + image->RowStride() * static_cast<size_t>(image->Height());
     const size_t fileSize = BmpFileHeaderSize + dataSize;
