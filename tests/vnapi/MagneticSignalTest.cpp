@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "SignalAnalysis.h"
 #include "docs/ChequeGenerator.h"
 #include "docs/MagneticSignal.h"
+#include "micr/SignalAnalysis.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include "SignalAnalysis.h"
 #include "UnitTestHelpers.h"
 #include "docs/Document.h"
 #include "docs/MicrDecoder.h"
+#include "micr/SignalAnalysis.h"
 #include "vnapi/ByteOrder.h"
 
 namespace {
