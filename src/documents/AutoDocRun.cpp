@@ -102,7 +102,7 @@ int32_t RunAutoDocHandle(Bench& bench)
     uint16_t index = 1;
     const QString countText = s.DocumentCount != 0 ? QString(" of %1").arg(s.DocumentCount) : QString();
 
-    while (status == 0) {
+    while (status == VnReplyOk) {
         char frontName[VnFileNameSize] = {};
         char backName[VnFileNameSize] = {};
         ImageHandle front;
