@@ -623,7 +623,7 @@ TEST_F(TiffFileTest, TinyFilesClaimingHugeSizesAreRefusedBeforeAllocating)
         uint32_t Width;
         uint32_t Height;
         uint16_t Bits;
-    } cases[] = {{60000, 60000, 1}, {60000, 60000, 8}, {16384, 16385, 8}, {65535, 65535, 8}, {70000, 10, 8}};
+    } cases[] = {{60000, 60000, 1}, {60000, 60000, 8}, {16384, 16385, 8}, {16384, 16384, 16}, {70000, 10, 8}};
     const std::unique_ptr<VnApi> api = CreateVirtualUnitApi(PathOf(""));
     for (const Case& c : cases) {
         const std::string path = PathOf("huge.tif");
