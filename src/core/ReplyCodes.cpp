@@ -1,6 +1,7 @@
 #include "core/ReplyCodes.h"
 
 #include "core/Operator.h"
+#include "vnapi/VnCodes.h"
 
 namespace {
 
@@ -10,47 +11,48 @@ struct ReplyEntry {
 };
 
 constexpr ReplyEntry ReplyTable[] = {
-    {1, "Varn_FEEDER_EMPTY"},
-    {2, "Codeline Truncated !"},
-    {5, "Peripheral already connected !\n Do reset command before continue test."},
-    {11, "Net busy, retry the command !!!"},
-    {14, "Open failed retry"},
-    {19, "Varn_COMMAND_NOT_SUPPORTED"},
-    {-1, "The module was unable to execute command due to a system error.\n\n"
-         "Possible reasons: memory allocation error."},
-    {-2, "The module was unable to execute command due to a USB hardware error."},
-    {-3, "Peripheral not found.\n\nPossible reasons: peripheral is switched off or not connected to the USB bus."},
-    {-4, "Peripheral hardware error."},
-    {-7, "Document jammed."},
-    {-8, "Peripheral busy"},
-    {-9, "Invalid command."},
-    {-10, "Data lost : problaby the buffer give is insuficent"},
-    {-11, "A command is already in execution\nCurrent command aborted"},
-    {-12, "JPEG image not created !"},
-    {-13, "There's another command in execution\nImpossible execute the command"},
-    {-15, "Image Overwrite !"},
-    {-17, "Support library not present"},
-    {-18, "DIB image not created !"},
-    {-19, "TIFF image not created !"},
-    {-22, "Image not present."},
-    {-30, "Open failed retry"},
-    {-57, "Print format not supported."},
-    {-64, "The peripheral was disconnected"},
-    {-66, "Calibration FAILED !!!"},
-    {-95, "Paper Short !"},
-    {-99, "Battery NOT Charged !!!\n\nPease Wait and repeat the command !"},
-    {-101, "Illegal Card Filmature !"},
-    {-109, "VnConnect Box IP address not founded !"},
-    {-300, "The Trimmer value is negative !!!"},
-    {-348, "ERROR_OFFSET_FRONT"},
-    {-349, "ERROR_OFFSET_REAR"},
-    {-350, "ERROR_SCANNER_PWM"},
-    {-351, "ERROR_GAIN_FRONT"},
-    {-352, "ERROR_GAIN_REAR"},
-    {-353, "ERROR_COEFF_FRONT"},
-    {-354, "ERROR_COEFF_REAR"},
-    {-363, "ERROR_SCANNER_GENERICO"},
-    {-1000, "Connection Failed !"},
+    {VnReplyFeederEmpty, "Varn_FEEDER_EMPTY"},
+    {VnReplyCodelineTruncated, "Codeline Truncated !"},
+    {VnReplyAlreadyConnected, "Peripheral already connected !\n Do reset command before continue test."},
+    {VnReplyNetBusy, "Net busy, retry the command !!!"},
+    {VnReplyOpenFailedRetry, "Open failed retry"},
+    {VnReplyCommandNotSupported, "Varn_COMMAND_NOT_SUPPORTED"},
+    {VnReplySystemError, "The module was unable to execute command due to a system error.\n\n"
+                         "Possible reasons: memory allocation error."},
+    {VnReplyUsbHardwareError, "The module was unable to execute command due to a USB hardware error."},
+    {VnReplyPeripheralNotFound,
+     "Peripheral not found.\n\nPossible reasons: peripheral is switched off or not connected to the USB bus."},
+    {VnReplyHardwareError, "Peripheral hardware error."},
+    {VnReplyJammed, "Document jammed."},
+    {VnReplyBusy, "Peripheral busy"},
+    {VnReplyInvalidCommand, "Invalid command."},
+    {VnReplyDataLost, "Data lost : problaby the buffer give is insuficent"},
+    {VnReplyAborted, "A command is already in execution\nCurrent command aborted"},
+    {VnReplyJpegNotCreated, "JPEG image not created !"},
+    {VnReplyCommandInExecution, "There's another command in execution\nImpossible execute the command"},
+    {VnReplyImageOverwrite, "Image Overwrite !"},
+    {VnReplySupportLibraryNotPresent, "Support library not present"},
+    {VnReplyDibNotCreated, "DIB image not created !"},
+    {VnReplyTiffNotCreated, "TIFF image not created !"},
+    {VnReplyImageNotPresent, "Image not present."},
+    {VnReplyOpenFailed, "Open failed retry"},
+    {VnReplyPrintFormatNotSupported, "Print format not supported."},
+    {VnReplyDisconnected, "The peripheral was disconnected"},
+    {VnReplyCalibrationFailed, "Calibration FAILED !!!"},
+    {VnReplyPaperShort, "Paper Short !"},
+    {VnReplyBatteryNotCharged, "Battery NOT Charged !!!\n\nPease Wait and repeat the command !"},
+    {VnReplyIllegalCardFilmature, "Illegal Card Filmature !"},
+    {VnReplyBoxNotFound, "VnConnect Box IP address not founded !"},
+    {VnReplyTrimmerNegative, "The Trimmer value is negative !!!"},
+    {VnReplyErrorOffsetFront, "ERROR_OFFSET_FRONT"},
+    {VnReplyErrorOffsetRear, "ERROR_OFFSET_REAR"},
+    {VnReplyErrorScannerPwm, "ERROR_SCANNER_PWM"},
+    {VnReplyErrorGainFront, "ERROR_GAIN_FRONT"},
+    {VnReplyErrorGainRear, "ERROR_GAIN_REAR"},
+    {VnReplyErrorCoeffFront, "ERROR_COEFF_FRONT"},
+    {VnReplyErrorCoeffRear, "ERROR_COEFF_REAR"},
+    {VnReplyErrorScannerGeneric, "ERROR_SCANNER_GENERICO"},
+    {VnReplyConnectionFailed, "Connection Failed !"},
 };
 
 } // namespace
@@ -73,7 +75,7 @@ QString ReplyMessage(int32_t code, const QString& label)
 
 int ReportReply(Operator& op, int32_t code, const QString& label)
 {
-    if (code == 0)
+    if (code == VnReplyOk)
         return 0;
     op.Message(ErrorTitle, ReplyMessage(code, label), MessageButtons::Ok, MessageIcon::None);
     return 1;

@@ -30,12 +30,12 @@ OpenResult OpenUnit(Bench& bench, OpenOperation operation, OpenRule rule)
     const QString label = QStringLiteral("Varn_Open");
     switch (rule) {
     case OpenRule::ReportAndGoOn:
-        if (result.Reply != 0 && result.Reply != 5)
+        if (result.Reply != VnReplyOk && result.Reply != VnReplyAlreadyConnected)
             ReportReply(bench.Op, result.Reply, label);
         result.Proceed = true;
         break;
     case OpenRule::AlreadyConnectedGoesOn:
-        result.Proceed = result.Reply == 0 || result.Reply == 5;
+        result.Proceed = result.Reply == VnReplyOk || result.Reply == VnReplyAlreadyConnected;
         if (!result.Proceed)
             ReportReply(bench.Op, result.Reply, label);
         break;

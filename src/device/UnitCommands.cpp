@@ -56,20 +56,20 @@ void DecodeFeatures(const uint8_t* featureBytes, FeatureFlags& flags)
 {
     const uint8_t b0 = featureBytes[0];
     const uint8_t b1 = featureBytes[1];
-    flags.HasMicrReader = (b0 & 1) ? 1 : 0;
-    flags.HasCardProcessing = (b0 & 2) ? 1 : 0;
-    flags.HasInkjetPrinter = (b0 & 8) ? 1 : 0;
-    flags.IsUsbPowered = (b0 & 16) ? 1 : 0;
-    flags.HasVoidingStamp = (b0 & 32) ? 1 : 0;
-    flags.HasScannerFront = (b1 & 1) ? 1 : 0;
-    flags.HasScannerBack = (b1 & 2) ? 1 : 0;
+    flags.HasMicrReader = (b0 & VnFeatureMicr) ? 1 : 0;
+    flags.HasCardProcessing = (b0 & VnFeatureCard) ? 1 : 0;
+    flags.HasInkjetPrinter = (b0 & VnFeatureInkjet) ? 1 : 0;
+    flags.IsUsbPowered = (b0 & VnFeatureUsbPowered) ? 1 : 0;
+    flags.HasVoidingStamp = (b0 & VnFeatureVoidingStamp) ? 1 : 0;
+    flags.HasScannerFront = (b1 & VnFeatureScannerFront) ? 1 : 0;
+    flags.HasScannerBack = (b1 & VnFeatureScannerBack) ? 1 : 0;
     // A later bit wins.
     flags.BadgeReaderType = 0;
-    if (b1 & 4)
+    if (b1 & VnFeatureBadgeTracks12)
         flags.BadgeReaderType = 1;
-    if (b1 & 8)
+    if (b1 & VnFeatureBadgeTracks23)
         flags.BadgeReaderType = 2;
-    if (b1 & 16)
+    if (b1 & VnFeatureBadgeTracks123)
         flags.BadgeReaderType = 3;
 }
 
@@ -116,17 +116,17 @@ QString FormatIdentifyText(const UnitIdentity& id, const FeatureFlags& f)
 QString SenseKeyText(uint8_t senseKey)
 {
     switch (senseKey) {
-    case 0: return "Peripheral Ok !";
-    case 2: return "Peripheral busy";
-    case 3: return "Paper Jam";
-    case 4: return "Hardware error";
-    case 5: return "Illegal request";
-    case 6: return "Feeder Empty";
-    case 7: return "Error Double Leafing";
-    case 9: return "Illegal Command";
-    case 11: return "Aborted command";
-    case 16: return "Calibration Aborted";
-    case 25: return "Peripheral Ok!\nDouble Leafing occurs";
+    case VnSenseOk: return "Peripheral Ok !";
+    case VnSenseBusy: return "Peripheral busy";
+    case VnSensePaperJam: return "Paper Jam";
+    case VnSenseHardwareError: return "Hardware error";
+    case VnSenseIllegalRequest: return "Illegal request";
+    case VnSenseFeederEmpty: return "Feeder Empty";
+    case VnSenseDoubleLeafing: return "Error Double Leafing";
+    case VnSenseIllegalCommand: return "Illegal Command";
+    case VnSenseAborted: return "Aborted command";
+    case VnSenseCalibrationAborted: return "Calibration Aborted";
+    case VnSenseOkDoubleLeafingOccurred: return "Peripheral Ok!\nDouble Leafing occurs";
     default: return QString::asprintf("Error %d, not contempled", senseKey);
     }
 }
@@ -134,15 +134,15 @@ QString SenseKeyText(uint8_t senseKey)
 QString SensorStatusText(const uint8_t* sensor)
 {
     QString text = QString::asprintf("Sensor status value :   0x%02x   0x%02x\n\n", sensor[0], sensor[1]);
-    if (sensor[0] & 1)
+    if (sensor[0] & VnSensorDocumentInFeeder)
         text += "Document present in the feeder\n";
-    if (sensor[0] & 2)
+    if (sensor[0] & VnSensorTriggerCovered)
         text += "Trigger photo covered\n";
-    if (sensor[0] & 32)
+    if (sensor[0] & VnSensorInkjetSilent)
         text += "Inkjet board don't answer !\n";
-    if (sensor[0] & 64)
+    if (sensor[0] & VnSensorDocumentRetained)
         text += "Document retained\n";
-    if (sensor[0] & 128)
+    if (sensor[0] & VnSensorJustOn)
         text += "Unit just ON";
     if (text.endsWith('\n'))
         text.chop(1);
@@ -160,7 +160,7 @@ void ShowPeripheralStatus(Bench& bench)
     PeripheralStatusDialog dialog(SenseKeyText(senseKey), SensorStatusText(sensor));
     bench.Op.Exec(dialog);
     // A unit that was already open stays as it was found.
-    if (open.Reply != 5)
+    if (open.Reply != VnReplyAlreadyConnected)
         CloseUnit(bench);
 }
 

@@ -17,7 +17,7 @@ struct DecodeWindow {
 // What the unit reads by itself, and what is left for the bench to decode.
 struct DeviceCodeline {
     uint16_t Type = 0;
-    uint16_t UnitCode = 10;
+    uint16_t UnitCode = VnWindowMillimetres;
     DecodeWindow Window;
     uint8_t Remaining = 0;
 };
@@ -28,21 +28,21 @@ DeviceCodeline ChooseDeviceCodeline(const SettingsRecord& s)
     c.Window = {s.OcrWindowX, s.OcrWindowY, s.OcrWindowWidth, s.OcrWindowHeight};
     c.Remaining = s.CodelineType;
     if (s.CodelineType & CodelineBits::Micr) {
-        c.Type = 1;
+        c.Type = VnCodelineMicr;
         c.Remaining &= ~CodelineBits::Micr;
     } else if (s.CodelineType & CodelineBits::MicrOcr) {
-        c.Type = 15;
+        c.Type = VnCodelineMicrOcr;
     } else if (s.CodelineType & CodelineBits::Ocr) {
         c.Type = s.OcrReadType;
         if (s.OcrWindowInch)
-            c.UnitCode = 20;
+            c.UnitCode = VnWindowInches;
         c.Remaining &= ~CodelineBits::Ocr;
     } else if (s.CodelineType & CodelineBits::Barcode) {
         c.Type = s.BarcodeType;
         c.Window = {s.BarcodeWindowX, s.BarcodeWindowY, s.BarcodeWindowWidth, s.BarcodeWindowHeight};
         c.Remaining &= ~CodelineBits::Barcode;
     } else if (s.CodelineType & CodelineBits::Pdf417) {
-        c.Type = 2;
+        c.Type = VnCodelinePdf417;
         c.Window = {s.Pdf417WindowX, s.Pdf417WindowY, s.Pdf417WindowWidth, s.Pdf417WindowHeight};
         c.Remaining &= ~CodelineBits::Pdf417;
     }
@@ -60,7 +60,7 @@ int32_t RunAutoDocHandle(Bench& bench)
     const VnWindow window = bench.Window;
 
     const uint16_t printFlag = (s.EndorsePrintMode == 1 || s.EndorsePrintMode == 65) ? 1 : 0;
-    if (printFlag && (st.Identity.FeatureBytes[0] & 8)) {
+    if (printFlag && (st.Identity.FeatureBytes[0] & VnFeatureInkjet)) {
         const char letter = EndorseFontLetter(s.EndorsePrintMode, s.EndorseBold, s.PrintHigh);
         const std::string text = GetText(s.EndorseString);
         const auto length = static_cast<uint16_t>(text.size());
@@ -87,7 +87,7 @@ int32_t RunAutoDocHandle(Bench& bench)
         s.SaveImageMode, imagesFolder.c_str(), "Image_", device.Window.X, device.Window.Y, device.Window.Width,
         device.Window.Height, device.UnitCode, 0, s.SaveImageFormat, static_cast<int32_t>(s.JpegQuality), 0, 1,
         static_cast<char>(s.WaitTimeout), s.BeepOnError, nullptr, nullptr, nullptr);
-    if (status != 0 && status != 1) {
+    if (status != VnReplyOk && status != VnReplyFeederEmpty) {
         ReportReply(bench.Op, status, "Varn_AutoDocHandle");
         return 0;
     }
@@ -102,7 +102,7 @@ int32_t RunAutoDocHandle(Bench& bench)
     uint16_t index = 1;
     const QString countText = s.DocumentCount != 0 ? QString(" of %1").arg(s.DocumentCount) : QString();
 
-    while (status == 0) {
+    while (status == VnReplyOk) {
         char frontName[VnFileNameSize] = {};
         char backName[VnFileNameSize] = {};
         ImageHandle front;
@@ -117,7 +117,7 @@ int32_t RunAutoDocHandle(Bench& bench)
         status = api.Varn_GetDocData(unit, window, &documentNumber, frontName, backName, nullptr, nullptr, &front,
                                      &back, nullptr, nullptr, optical, micr, barcode, nullptr, &extra, nullptr,
                                      nullptr, nullptr);
-        if (status <= -1101) {
+        if (status <= VnReplyRunDocumentFailed) {
             if (st.ViewImageOption) {
                 DocumentShow show;
                 show.Status = status;
@@ -133,15 +133,15 @@ int32_t RunAutoDocHandle(Bench& bench)
             ReportReply(bench.Op, status, "Varn_GetDocData");
             break;
         }
-        if (status != 0 && status != 7 && status != 11) {
+        if (status != VnReplyOk && status != VnReplyDoubleLeafing && status != VnReplyNetBusy) {
             ReportReply(bench.Op, status, "Varn_GetDocData");
-            if (status == 1 || status == 10)
+            if (status == VnReplyFeederEmpty || status == VnReplyStoppedOnCodelineError)
                 break;
         }
 
         // A double feed keeps its warning in the window titles even when a
         // decode below clears the status.
-        const bool doubleLeafing = status == 7;
+        const bool doubleLeafing = status == VnReplyDoubleLeafing;
         if (device.Remaining & CodelineBits::Ocr) {
             const bool xSwitch = s.OcrReadType == 'X';
             const char single[2] = {static_cast<char>(s.OcrReadType), 0};
@@ -176,7 +176,7 @@ int32_t RunAutoDocHandle(Bench& bench)
 
         if (st.ViewImageOption) {
             DocumentShow show;
-            show.Status = doubleLeafing ? 7 : status;
+            show.Status = doubleLeafing ? VnReplyDoubleLeafing : status;
             show.Prefix = index;
             show.DocumentNumber = s.ImageCounter;
             show.Front = front.get();
@@ -186,8 +186,8 @@ int32_t RunAutoDocHandle(Bench& bench)
             show.Text3 = QString::fromLatin1(barcode);
             bench.Op.ShowDocumentImages(show);
         }
-        if (status == 7)
-            status = 0;
+        if (status == VnReplyDoubleLeafing)
+            status = VnReplyOk;
 
         log.WriteLine(micr);
         log.WriteLine(optical);

@@ -5,20 +5,20 @@
 BadgeTrackChecks ChecksForBadgeTracks(uint8_t badgeTracks)
 {
     switch (badgeTracks) {
-    case BadgeTrack1: return {true, false, false};
-    case BadgeTrack2: return {false, true, false};
-    case BadgeTrack1 | BadgeTrack2: return {true, true, false};
-    case BadgeTrack3: return {false, false, true};
-    case BadgeTrack2 | BadgeTrack3: return {false, true, true};
-    case BadgeTrack1 | BadgeTrack2 | BadgeTrack3: return {true, true, true};
+    case VnBadgeTrack1: return {true, false, false};
+    case VnBadgeTrack2: return {false, true, false};
+    case VnBadgeTrack1 | VnBadgeTrack2: return {true, true, false};
+    case VnBadgeTrack3: return {false, false, true};
+    case VnBadgeTrack2 | VnBadgeTrack3: return {false, true, true};
+    case VnBadgeTrack1 | VnBadgeTrack2 | VnBadgeTrack3: return {true, true, true};
     default: return {};
     }
 }
 
 uint8_t BadgeTracksFromChecks(const BadgeTrackChecks& checks)
 {
-    return static_cast<uint8_t>((checks.Track1 ? BadgeTrack1 : 0) | (checks.Track2 ? BadgeTrack2 : 0) |
-                                (checks.Track3 ? BadgeTrack3 : 0));
+    return static_cast<uint8_t>((checks.Track1 ? VnBadgeTrack1 : 0) | (checks.Track2 ? VnBadgeTrack2 : 0) |
+                                (checks.Track3 ? VnBadgeTrack3 : 0));
 }
 
 std::array<std::string, 3> SplitBadgeTracks(std::string_view data, uint8_t tracks)
@@ -28,7 +28,7 @@ std::array<std::string, 3> SplitBadgeTracks(std::string_view data, uint8_t track
         return texts;
     std::vector<int> asked;
     for (int i = 0; i < 3; ++i)
-        if (tracks & (BadgeTrack1 << i))
+        if (tracks & (VnBadgeTrack1 << i))
             asked.push_back(i);
     if (asked.empty())
         return texts;
@@ -36,7 +36,7 @@ std::array<std::string, 3> SplitBadgeTracks(std::string_view data, uint8_t track
     // the one before it from the separator before that, and so on.
     std::string_view rest = data;
     for (size_t k = asked.size() - 1; k > 0; --k) {
-        const size_t at = rest.rfind(BadgeTrackSeparator);
+        const size_t at = rest.rfind(VnBadgeTrackSeparator);
         if (at == std::string_view::npos)
             break;
         texts[asked[k]] = std::string(rest.substr(at));

@@ -7,12 +7,7 @@
 #include <string>
 #include <string_view>
 
-constexpr uint8_t BadgeTrack1 = 32;
-constexpr uint8_t BadgeTrack2 = 64;
-constexpr uint8_t BadgeTrack3 = 128;
-
-// The reader's tracks follow one another; each after the first starts with it.
-constexpr char BadgeTrackSeparator = 't';
+#include "vnapi/VnCodes.h"
 
 // Capacity of the reader's data, without the terminator the bench adds.
 constexpr uint16_t BadgeDataSize = 260;
@@ -32,7 +27,7 @@ BadgeTrackChecks ChecksForBadgeTracks(uint8_t badgeTracks);
 uint8_t BadgeTracksFromChecks(const BadgeTrackChecks& checks);
 
 // Tracks 1 and 3 without 2: the reader cannot deliver them.
-inline bool IsImpossibleTrackSet(uint8_t tracks) { return tracks == (BadgeTrack1 | BadgeTrack3); }
+inline bool IsImpossibleTrackSet(uint8_t tracks) { return tracks == (VnBadgeTrack1 | VnBadgeTrack3); }
 
 // Splits the data into track 1, 2 and 3 texts for the tracks asked for,
 // taking separators from the end backwards; a separator stays at the start

@@ -45,25 +45,24 @@ struct Choice {
 };
 
 constexpr Choice ScanModeChoices[] = {
-    {"ScanModeBwBitmap", "Image B/W - Bitmap", 1},
-    {"ScanMode16Gray100", "16 gray scale at 100 dpi", 2},
-    {"ScanMode16Gray200", "16 gray scale at 200 dpi", 3},
-    {"ScanMode16Gray300", "16 gray scale at 300 dpi", 20},
-    {"ScanMode256Gray100", "256 gray scale at 100 dpi", 4},
-    {"ScanMode256Gray200", "256 gray scale at 200 dpi", 5},
-    {"ScanMode256Gray300", "256 gray scale at 300 dpi", 21},
+    {"ScanModeBwBitmap", "Image B/W - Bitmap", VnScanModeBlackWhite},
+    {"ScanMode16Gray100", "16 gray scale at 100 dpi", VnScanModeGrey16At100},
+    {"ScanMode16Gray200", "16 gray scale at 200 dpi", VnScanModeGrey16At200},
+    {"ScanMode16Gray300", "16 gray scale at 300 dpi", VnScanModeGrey16At300},
+    {"ScanMode256Gray100", "256 gray scale at 100 dpi", VnScanModeGrey256At100},
+    {"ScanMode256Gray200", "256 gray scale at 200 dpi", VnScanModeGrey256At200},
+    {"ScanMode256Gray300", "256 gray scale at 300 dpi", VnScanModeGrey256At300},
 };
-constexpr uint16_t ScanModeBlackWhite = 1;
 
 // Barcodes and PDF417 cannot be read from a 100 dpi image.
-bool Is100Dpi(uint16_t scanMode) { return scanMode == 2 || scanMode == 4; }
+bool Is100Dpi(uint16_t scanMode) { return scanMode == VnScanModeGrey16At100 || scanMode == VnScanModeGrey256At100; }
 
 constexpr Choice TiffTypeChoices[] = {
-    {"TiffTypeTiff", "TIFF ", 3},
-    {"TiffTypeCcitt", "CCITT", 25},
-    {"TiffTypeCcittGr3D1", "CCITT Gr3 D1", 27},
-    {"TiffTypeCcittGr3D2", "CCITT Gr3 D2", 28},
-    {"TiffTypeCcittGr4", "CCITT Gr4", 29},
+    {"TiffTypeTiff", "TIFF ", VnTiffUncompressed},
+    {"TiffTypeCcitt", "CCITT", VnTiffCcittRle},
+    {"TiffTypeCcittGr3D1", "CCITT Gr3 D1", VnTiffCcittGroup3OneD},
+    {"TiffTypeCcittGr3D2", "CCITT Gr3 D2", VnTiffCcittGroup3TwoD},
+    {"TiffTypeCcittGr4", "CCITT Gr4", VnTiffCcittGroup4},
 };
 
 constexpr Choice SideChoices[] = {
@@ -87,10 +86,6 @@ constexpr uint16_t PrintModeNone = 0;
 constexpr uint16_t PrintModePrint = 1;
 constexpr uint16_t PrintModeDigital = 2;
 constexpr uint16_t PrintModePrint15 = 'A';
-
-// Feature byte 0 of the identified unit.
-constexpr uint8_t FeatureCardScan = 2;
-constexpr uint8_t FeatureEndorsePrinter = 8;
 
 constexpr uint16_t SaveImageOff = 5;
 constexpr uint16_t SaveImageOn = 6;
@@ -170,8 +165,8 @@ DocumentHandleDialog::DocumentHandleDialog(BenchState& state, Operator& op, QWid
 {
     setObjectName("DocumentHandleDialog");
     setWindowTitle("Document Handle");
-    HasPrinter = (state.Identity.FeatureBytes[0] & FeatureEndorsePrinter) != 0;
-    CanScanCards = (state.Identity.FeatureBytes[0] & FeatureCardScan) != 0;
+    HasPrinter = (state.Identity.FeatureBytes[0] & VnFeatureInkjet) != 0;
+    CanScanCards = (state.Identity.FeatureBytes[0] & VnFeatureCard) != 0;
     BuildControls();
     OpenOnRecord();
 }
@@ -478,7 +473,7 @@ void DocumentHandleDialog::OpenOnRecord()
         if (ScanModeChoices[i].Code == s.ScanMode)
             ScanModes[i]->setChecked(true);
     ApplyScanModeRule(s.ScanMode);
-    if (s.ScanMode == ScanModeBlackWhite) {
+    if (s.ScanMode == VnScanModeBlackWhite) {
         OcrSet->setEnabled(false);
         OcrView->setEnabled(false);
     }
@@ -499,8 +494,8 @@ void DocumentHandleDialog::OpenOnRecord()
     }
 
     Destination->setChecked(true);
-    Destination->setText(s.DocDestination == 5   ? DestinationEjected
-                         : s.DocDestination == 0 ? DestinationRetained
+    Destination->setText(s.DocDestination == VnDestinationEjected ? DestinationEjected
+                         : s.DocDestination == VnDestinationRetained ? DestinationRetained
                                                  : DestinationSorted);
 
     if (s.ClearImage == 1 || s.ClearImage == 2) {
@@ -861,7 +856,9 @@ void DocumentHandleDialog::accept()
     s.DocumentCount = AllDocument->isChecked() ? 0 : static_cast<uint16_t>(count);
 
     const QString destination = Destination->text();
-    s.DocDestination = destination == DestinationEjected ? 5 : destination == DestinationRetained ? 0 : 1;
+    s.DocDestination = destination == DestinationEjected    ? VnDestinationEjected
+                      : destination == DestinationRetained ? VnDestinationRetained
+                                                           : VnDestinationSorted;
 
     s.ClearImage = !ClearImage->isChecked() ? 0 : AlignImage->isChecked() ? 2 : 1;
 

@@ -13,7 +13,7 @@
 
 namespace {
 
-bool HasEndorsementPrinter(const BenchState& state) { return (state.Identity.FeatureBytes[0] & 8) != 0; }
+bool HasEndorsementPrinter(const BenchState& state) { return (state.Identity.FeatureBytes[0] & VnFeatureInkjet) != 0; }
 
 QString Text(const char* buffer) { return QString::fromLatin1(buffer); }
 
@@ -112,7 +112,9 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
     }
 
     const uint16_t codelineRequest =
-        (s.CodelineType & CodelineBits::Micr) ? 1 : ((s.CodelineType & CodelineBits::MicrOcr) ? 15 : 0);
+        (s.CodelineType & CodelineBits::Micr)
+            ? VnCodelineMicr
+            : ((s.CodelineType & CodelineBits::MicrOcr) ? VnCodelineMicrOcr : VnCodelineNone);
     const char side = (s.CodelineType & CodelineBits::Ocr) ? 'F' : static_cast<char>(s.ImageSide);
 
     int32_t reply = api.Varn_DocHandle(unit, window, s.FrontStamp, printMode, codelineRequest, side, s.ScanMode, 0,
@@ -207,10 +209,11 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
         }
         if (s.ReleaseSortMode == ReleaseModes::Sort)
             reply = api.Varn_DocHandle(unit, window, s.ReleaseFrontStamp, s.ReleasePrint, 0,
-                                       static_cast<char>(s.ReleaseSide), s.ScanMode, 1, 1,
+                                       static_cast<char>(s.ReleaseSide), s.ScanMode, 1, VnDestinationSorted,
                                        static_cast<char>(s.WaitTimeout), s.BeepOnError, nullptr, 0, 0);
         else
-            reply = api.Varn_DocHandle(unit, window, 0, 0, 0, 'N', s.ScanMode, 1, 5, 'G', 0, nullptr, 0, 0);
+            reply = api.Varn_DocHandle(unit, window, 0, 0, VnCodelineNone, 'N', s.ScanMode, 1, VnDestinationEjected,
+                                       'G', 0, nullptr, 0, 0);
         if (ReportReply(bench.Op, reply, "Varn_DocHandle"))
             return reply;
         if (s.ReleaseSide != 'N') {
@@ -246,7 +249,7 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
     reply = api.Varn_PeripheralStatus(unit, window, &senseKey, sensor);
     if (ReportReply(bench.Op, reply, "Varn_PeripheralStatus"))
         return reply;
-    return (sensor[0] & 1) ? 0 : 1;
+    return (sensor[0] & VnSensorDocumentInFeeder) ? VnReplyOk : VnReplyFeederEmpty;
 }
 
 void RunManualDocuments(Bench& bench, const DocumentDialogs& dialogs)

@@ -94,7 +94,7 @@ void ReadAndShowImages(Bench& bench, char side, bool freeAfter)
     const int32_t reply = bench.Api.Varn_ReadImage(st.UnitHandle, bench.Window, st.Settings.ClearImage, side, 0, 0,
                                                    &front, &back, nullptr, nullptr);
     // 1 is a document without images here: nothing to show, nothing to say.
-    if (reply != 0 && reply != 1) {
+    if (reply != VnReplyOk && reply != VnReplyFeederEmpty) {
         ReportReply(bench.Op, reply, "Varn_ReadImage");
         CloseUnit(bench);
         return;

@@ -26,7 +26,7 @@ int ReadBadgeThread(const BadgeReadJob& job, BadgeReadSink& sink)
             // The reply's length, within the buffer, then terminated.
             data[std::min<uint16_t>(length, BadgeDataSize)] = 0;
             std::array<std::string, 3> texts = SplitBadgeTracks(std::string_view(data, std::strlen(data)), tracks);
-            if (tracks & BadgeTrack3)
+            if (tracks & VnBadgeTrack3)
                 texts[2] = BreakTrack3Lines(std::move(texts[2]));
             sink.ShowTracks(texts);
         }

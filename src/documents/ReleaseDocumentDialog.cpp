@@ -29,8 +29,6 @@ constexpr SideChoice SideChoices[] = {
     {"SideAll", "All", 'X'}, {"SideFront", "Front", 'F'}, {"SideBack", "Back", 'B'}, {"SideNone", "None", 'N'}};
 constexpr int SideNoneIndex = 3;
 
-constexpr uint8_t FeatureEndorsePrinter = 8;
-
 template <class T> T* Named(T* widget, const char* name)
 {
     widget->setObjectName(name);
@@ -90,7 +88,7 @@ ReleaseDocumentDialog::ReleaseDocumentDialog(BenchState& state, Operator& op, QW
     const SettingsRecord& s = Settings;
     Print->setChecked(s.ReleasePrint == 1);
     Bold->setChecked(s.ReleaseBold != 0);
-    if (state.Identity.FeatureBytes[0] & FeatureEndorsePrinter)
+    if (state.Identity.FeatureBytes[0] & VnFeatureInkjet)
         Endorsement->setEnabled(true);
     for (int i = 0; i < SideCount; ++i)
         if (SideChoices[i].Letter == s.ReleaseSide)

@@ -5,6 +5,7 @@
 
 #include "views/ImageLayout.h"
 #include "vnapi/PackedBitmap.h"
+#include "vnapi/imaging/ImagePixels.h"
 
 namespace {
 
@@ -48,13 +49,8 @@ void PackIndices(const QImage& indexed, PackedBitmap& dib)
         if (bits == 8) {
             std::memcpy(dst, src, static_cast<size_t>(w));
         } else {
-            for (int x = 0; x < w; ++x) {
-                const uint8_t nibble = src[x] & 0x0F;
-                if (x % 2 == 0)
-                    dst[x / 2] = static_cast<uint8_t>(nibble << 4);
-                else
-                    dst[x / 2] |= nibble;
-            }
+            for (int x = 0; x < w; ++x)
+                imaging::SetPixelIndex(dst, x, bits, src[x] & 0x0F);
         }
     }
 }
@@ -129,7 +125,8 @@ void FillMono(const QImage& image, PackedBitmap& dib)
         uint8_t* dst = dib.Row(h - 1 - y);
         std::memset(dst, 0, rowBytes);
         for (int x = 0; x < w; ++x)
-            if (qGray(src[x]) >= 128)
+            if (imaging::Luminance(static_cast<uint8_t>(qRed(src[x])), static_cast<uint8_t>(qGreen(src[x])),
+                                   static_cast<uint8_t>(qBlue(src[x]))) >= 128)
                 dst[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
     }
 }
@@ -181,7 +178,7 @@ bool DibToBitmap(const PackedBitmap& dib, QImage& image)
                 std::memcpy(dst, src, static_cast<size_t>(w));
             } else {
                 for (int x = 0; x < w; ++x)
-                    dst[x] = (x % 2 == 0) ? static_cast<uint8_t>(src[x / 2] >> 4) : (src[x / 2] & 0x0F);
+                    dst[x] = imaging::PixelIndex(src, x, bits);
             }
         }
         break;

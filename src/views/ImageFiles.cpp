@@ -7,7 +7,6 @@
 #include <QImageWriter>
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "views/DibToBitmap.h"
@@ -15,10 +14,13 @@
 #include "views/TiffFiles.h"
 #include "vnapi/ByteOrder.h"
 #include "vnapi/PackedBitmap.h"
+#include "vnapi/VnCodes.h"
+#include "vnapi/imaging/BmpFile.h"
+#include "vnapi/imaging/ImageFile.h"
 
 namespace {
 
-constexpr size_t BmpFileHeaderSize = 14;
+using imaging::BmpFileHeaderSize;
 
 struct BusyCursor {
     BusyCursor()
@@ -35,7 +37,8 @@ struct BusyCursor {
 
 bool IsTiff(const QByteArray& head)
 {
-    return head.startsWith(QByteArray("II*\0", 4)) || head.startsWith(QByteArray("MM\0*", 4));
+    return imaging::ImageFileKindOf(reinterpret_cast<const uint8_t*>(head.constData()),
+                                    static_cast<size_t>(head.size())) == imaging::ImageFileKind::Tiff;
 }
 
 struct FileResolution {
@@ -144,31 +147,5 @@ bool SaveImageToFile(const QImage& image, const QString& path, const SaveOptions
 bool SaveDibAsBmp(const PackedBitmap& dib, const std::string& path)
 {
     BusyCursor busy;
-    const std::vector<uint8_t>& block = dib.Bytes();
-    if (block.size() < PackedBitmap::HeaderSize)
-        return false;
-    const uint16_t bits = dib.BitCount();
-    const uint64_t colourTable = bits <= 8 ? 4ull << bits : 0;
-    const uint64_t dataSize = static_cast<uint64_t>(dib.ImageSize()) + colourTable + PackedBitmap::HeaderSize;
-    // The header's image size decides how much is written; a header that
-    // claims more than the block holds would have us read past its end, so
-    // such a bitmap is not written at all.
-    if (dataSize > block.size() || BmpFileHeaderSize + dataSize > UINT32_MAX)
-        return false;
-
-    uint8_t header[BmpFileHeaderSize];
-    header[0] = 'B';
-    header[1] = 'M';
-    le::WriteU32(header + 2, static_cast<uint32_t>(BmpFileHeaderSize + dataSize));
-    le::WriteU16(header + 6, 0);
-    le::WriteU16(header + 8, 0);
-    le::WriteU32(header + 10, static_cast<uint32_t>(BmpFileHeaderSize + PackedBitmap::HeaderSize + colourTable));
-
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = std::fwrite(header, 1, sizeof header, file) == sizeof header;
-    written = written && std::fwrite(block.data(), 1, static_cast<size_t>(dataSize), file) == dataSize;
-    written = std::fclose(file) == 0 && written;
-    return written;
+    return imaging::SaveBmp(&dib, path.c_str()) == VnReplyOk;
 }

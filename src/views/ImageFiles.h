@@ -39,19 +39,19 @@ struct SaveOptions {
 // Qt's JPEG quality (100 best, 0 smallest) for a quality factor.
 int JpegQuality(int qualityFactor);
 
-// Loads BMP and JPEG through Qt and TIFF through libtiff, recognised by their
+// Loads BMP and JPEG through Qt and TIFF through ReadTiffFile, recognised by their
 // first bytes. The file's own resolution is kept; none (or 0) gives
 // DefaultImageDpi. False when the file cannot be read.
 bool LoadImageFile(const QString& path, QImage& image);
 
 // Writes the picture at the chosen bit depth: BMP through SaveDibAsBmp, JPEG
-// through Qt, TIFF through libtiff. False when nothing usable was written.
+// through Qt, TIFF through WriteTiffFile. False when nothing usable was written.
 bool SaveImageToFile(const QImage& image, const QString& path, const SaveOptions& options);
 
-// The 14-byte file header ("BM", file size, two reserved words, pixel offset)
-// and then the packed bitmap's header, colour table and image bytes as its
-// header counts them. False, and no file, when the block is shorter than its
-// header claims or the file cannot be opened.
+// The image-files library's BMP: the 14-byte file header ("BM", file size,
+// two reserved words, pixel offset) and then the packed bitmap's header,
+// colour table and rows. False, and no file, when the block is shorter than
+// its header claims or the file cannot be written.
 bool SaveDibAsBmp(const PackedBitmap& dib, const std::string& path);
 
 // Filters of the open dialog, in order.

@@ -1,4 +1,4 @@
-// TIFF files through libtiff, for the image file commands.
+// TIFF files through the image-files library, for the image file commands.
 #pragma once
 
 #include <QImage>
@@ -10,7 +10,8 @@ class PackedBitmap;
 
 // Reads the first picture of a TIFF file: two-level pictures come back mono,
 // grey ones as 8-bit grey, the rest as RGB. The resolution is in dots per
-// metre, 0 in the file giving DefaultImageDpi.
+// metre, 0 in the file giving DefaultImageDpi. A picture larger than the
+// library's pixel budget is refused before anything is allocated for it.
 bool ReadTiffFile(const QString& path, QImage& image);
 
 // Writes a packed bitmap of 1, 4, 8 or 24 bits: two-level pictures with the

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "../vnapi/ImageTestSupport.h"
 #include "views/DibToBitmap.h"
 #include "views/ImageFiles.h"
 #include "vnapi/ByteOrder.h"
@@ -450,4 +451,24 @@ TEST(LoadImageFile, MissingAndUnreadableFilesFail)
     text.close();
     EXPECT_FALSE(LoadImageFile(text.fileName(), image));
     EXPECT_TRUE(image.isNull());
+}
+
+TEST(LoadImageFile, TinyTiffsClaimingHugeSizesFailWithoutAllocating)
+{
+    QTemporaryDir dir;
+    struct Case {
+        uint32_t Width;
+        uint32_t Height;
+        uint16_t Bits;
+    } cases[] = {{60000, 60000, 1}, {60000, 60000, 8}, {16384, 16384, 16}, {8192, 8193, 16}};
+    for (const Case& c : cases) {
+        const std::vector<uint8_t> bytes = imagetest::TiffClaiming(c.Width, c.Height, c.Bits);
+        QFile file(dir.filePath("huge.tif"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+        file.close();
+        QImage image;
+        EXPECT_FALSE(LoadImageFile(file.fileName(), image)) << c.Width << " x " << c.Height;
+        EXPECT_TRUE(image.isNull());
+    }
 }

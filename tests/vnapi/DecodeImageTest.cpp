@@ -114,7 +114,7 @@ TEST(DecodeWindow, GreyLevelsOfEveryDepth)
     red[1] = 0;
     red[2] = 255;
     SetPixel(*indexed, 2, 0, 7);
-    EXPECT_EQ(GreyAt(*indexed, 2, 0), 76) << "luminance of pure red";
+    EXPECT_EQ(GreyAt(*indexed, 2, 0), 77) << "luminance of pure red: (77 x 255 + 128) / 256";
 
     auto colour = PackedBitmap::Create(2, 2, 24, 200);
     uint8_t* p = colour->Row(1) + 3; // picture pixel (1, 0)
@@ -159,7 +159,7 @@ TEST(DecodeWindow, RectangleIsDrawnJustOutsideTheWindow)
         Fill(*bmp, white);
         const PixelRect window{100, 50, 200, 40};
         decode::DrawWindowRectangle(*bmp, window);
-        const uint8_t ink = bits == 24 ? 76 : 0; // red in colour, black otherwise
+        const uint8_t ink = bits == 24 ? 77 : 0; // red in colour (grey 77), black otherwise
         SCOPED_TRACE(bits);
         EXPECT_EQ(GreyAt(*bmp, 99, 60), ink);
         EXPECT_EQ(GreyAt(*bmp, 98, 60), ink);

@@ -7,6 +7,7 @@
 #include "docs/ChequeGenerator.h"
 #include "docs/DocumentGeometry.h"
 #include "docs/DocumentRenderer.h"
+#include "docs/DocumentScanner.h"
 #include "vnapi/ByteOrder.h"
 
 namespace {

@@ -9,13 +9,14 @@
 #include <tiffio.h>
 
 #include "ImageTestSupport.h"
-#include "imaging/BmpFile.h"
-#include "imaging/ImageFile.h"
 #include "imaging/ImageOps.h"
-#include "imaging/ImageReplies.h"
-#include "imaging/JpegFile.h"
-#include "imaging/TiffFile.h"
 #include "vnapi/ByteOrder.h"
+#include "vnapi/VirtualUnit.h"
+#include "vnapi/VnCodes.h"
+#include "vnapi/imaging/BmpFile.h"
+#include "vnapi/imaging/ImageFile.h"
+#include "vnapi/imaging/JpegFile.h"
+#include "vnapi/imaging/TiffFile.h"
 
 using namespace imaging;
 using imagetest::GreyAt;
@@ -98,10 +99,10 @@ TEST_F(BmpFileTest, EveryDepthReadsBackByteForByte)
             for (const int32_t dpi : {0, 200, 300}) {
                 auto image = Pattern(width, 9, bits, dpi);
                 const std::string path = PathOf("round.bmp");
-                ASSERT_EQ(SaveBmp(image.get(), path.c_str()), ReplyOk);
+                ASSERT_EQ(SaveBmp(image.get(), path.c_str()), VnReplyOk);
                 EXPECT_EQ(ReadAll(path).size(), BmpFileHeaderSize + image->Bytes().size());
                 ImageHandle loaded;
-                ASSERT_EQ(LoadBmp(path.c_str(), &loaded), ReplyOk) << bits << " bits, width " << width;
+                ASSERT_EQ(LoadBmp(path.c_str(), &loaded), VnReplyOk) << bits << " bits, width " << width;
                 EXPECT_EQ(loaded->Bytes(), image->Bytes()) << bits << " bits, width " << width << ", " << dpi;
             }
 }
@@ -111,7 +112,7 @@ TEST_F(BmpFileTest, FileHeaderOfAnEightBitImage)
     auto image = Pattern(100, 10, 8, 200);
     ASSERT_EQ(image->ImageSize(), 1000u);
     const std::string path = PathOf("eight.bmp");
-    ASSERT_EQ(SaveBmp(image.get(), path.c_str()), ReplyOk);
+    ASSERT_EQ(SaveBmp(image.get(), path.c_str()), VnReplyOk);
     const std::vector<uint8_t> file = ReadAll(path);
     ASSERT_EQ(file.size(), 2078u);
     EXPECT_EQ(file[0], 'B');
@@ -126,7 +127,7 @@ TEST_F(BmpFileTest, PixelOffsetFollowsTheColourTable)
 {
     for (const auto& [bits, offset] : {std::pair<uint16_t, uint32_t>{1, 62}, {4, 118}, {8, 1078}, {24, 54}}) {
         std::vector<uint8_t> file;
-        ASSERT_EQ(EncodeBmp(Pattern(5, 3, bits, 200).get(), &file), ReplyOk);
+        ASSERT_EQ(EncodeBmp(Pattern(5, 3, bits, 200).get(), &file), VnReplyOk);
         EXPECT_EQ(le::ReadU32(file.data() + 10), offset) << bits;
     }
 }
@@ -136,7 +137,7 @@ TEST_F(BmpFileTest, TopDownRowsLoadBottomUp)
     for (const uint16_t bits : {1, 8, 24}) {
         auto image = Pattern(11, 6, bits, 200);
         std::vector<uint8_t> file;
-        ASSERT_EQ(EncodeBmp(image.get(), &file), ReplyOk);
+        ASSERT_EQ(EncodeBmp(image.get(), &file), VnReplyOk);
         const size_t offset = le::ReadU32(file.data() + 10);
         const size_t stride = image->RowStride();
         std::vector<uint8_t> topDown(file.begin(), file.begin() + static_cast<long>(offset));
@@ -144,7 +145,7 @@ TEST_F(BmpFileTest, TopDownRowsLoadBottomUp)
             topDown.insert(topDown.end(), image->Row(r), image->Row(r) + stride);
         le::WriteI32(topDown.data() + 22, -image->Height());
         ImageHandle loaded;
-        ASSERT_EQ(DecodeBmp(topDown.data(), topDown.size(), &loaded), ReplyOk);
+        ASSERT_EQ(DecodeBmp(topDown.data(), topDown.size(), &loaded), VnReplyOk);
         EXPECT_EQ(loaded->Height(), image->Height());
         EXPECT_EQ(loaded->Bytes(), image->Bytes()) << bits;
     }
@@ -168,7 +169,7 @@ TEST_F(BmpFileTest, ShortColourTableIsCompletedWithBlack)
     file.insert(file.end(), pixels.begin(), pixels.end());
 
     ImageHandle loaded;
-    ASSERT_EQ(DecodeBmp(file.data(), file.size(), &loaded), ReplyOk);
+    ASSERT_EQ(DecodeBmp(file.data(), file.size(), &loaded), VnReplyOk);
     EXPECT_EQ(loaded->ColorTableEntries(), 256u);
     EXPECT_EQ(loaded->ColorEntry(0)[2], 255);
     EXPECT_EQ(loaded->ColorEntry(1)[0], 255);
@@ -180,15 +181,15 @@ TEST_F(BmpFileTest, ShortColourTableIsCompletedWithBlack)
 TEST_F(BmpFileTest, EveryTruncationIsRejected)
 {
     std::vector<uint8_t> file;
-    ASSERT_EQ(EncodeBmp(Pattern(17, 5, 4, 200).get(), &file), ReplyOk);
+    ASSERT_EQ(EncodeBmp(Pattern(17, 5, 4, 200).get(), &file), VnReplyOk);
     for (size_t size = 0; size < file.size(); ++size) {
         ImageHandle loaded = PackedBitmap::Create(1, 1, 8, 0);
         const PackedBitmap* before = loaded.get();
-        EXPECT_EQ(DecodeBmp(file.data(), size, &loaded), ReplyDibNotCreated) << size;
+        EXPECT_EQ(DecodeBmp(file.data(), size, &loaded), VnReplyDibNotCreated) << size;
         EXPECT_EQ(loaded.get(), before) << "the handle stays as it was";
     }
     ImageHandle loaded;
-    EXPECT_EQ(DecodeBmp(file.data(), file.size(), &loaded), ReplyOk);
+    EXPECT_EQ(DecodeBmp(file.data(), file.size(), &loaded), VnReplyOk);
 }
 
 TEST_F(BmpFileTest, AbsurdOrUnsupportedHeadersAreRejected)
@@ -224,7 +225,7 @@ TEST_F(BmpFileTest, AbsurdOrUnsupportedHeadersAreRejected)
         {"4 Gi colours", 46, 4, 0xffffffff},
     };
     std::vector<uint8_t> good;
-    ASSERT_EQ(EncodeBmp(Pattern(20, 10, 8, 200).get(), &good), ReplyOk);
+    ASSERT_EQ(EncodeBmp(Pattern(20, 10, 8, 200).get(), &good), VnReplyOk);
     for (const Case& c : cases) {
         std::vector<uint8_t> file = good;
         if (c.Width == 2)
@@ -232,7 +233,7 @@ TEST_F(BmpFileTest, AbsurdOrUnsupportedHeadersAreRejected)
         else
             le::WriteU32(file.data() + c.Offset, c.Value);
         ImageHandle loaded;
-        EXPECT_EQ(DecodeBmp(file.data(), file.size(), &loaded), ReplyDibNotCreated) << c.What;
+        EXPECT_EQ(DecodeBmp(file.data(), file.size(), &loaded), VnReplyDibNotCreated) << c.What;
         EXPECT_FALSE(loaded) << c.What;
     }
 }
@@ -240,13 +241,25 @@ TEST_F(BmpFileTest, AbsurdOrUnsupportedHeadersAreRejected)
 TEST_F(BmpFileTest, RepliesForMissingImagesAndFiles)
 {
     ImageHandle loaded;
-    EXPECT_EQ(LoadBmp(PathOf("absent.bmp").c_str(), &loaded), ReplyImageNotPresent);
-    EXPECT_EQ(SaveBmp(nullptr, PathOf("x.bmp").c_str()), ReplyImageNotPresent);
+    EXPECT_EQ(LoadBmp(PathOf("absent.bmp").c_str(), &loaded), VnReplyImageNotPresent);
+    EXPECT_EQ(SaveBmp(nullptr, PathOf("x.bmp").c_str()), VnReplyImageNotPresent);
     PackedBitmap broken(std::vector<uint8_t>(30, 0));
-    EXPECT_EQ(SaveBmp(&broken, PathOf("x.bmp").c_str()), ReplyImageNotPresent);
+    EXPECT_EQ(SaveBmp(&broken, PathOf("x.bmp").c_str()), VnReplyImageNotPresent);
     auto image = Pattern(3, 3, 8, 200);
-    EXPECT_EQ(SaveBmp(image.get(), nullptr), ReplyInvalidCommand);
-    EXPECT_EQ(SaveBmp(image.get(), PathOf("no/such/folder/x.bmp").c_str()), ReplyDibNotCreated);
+    EXPECT_EQ(SaveBmp(image.get(), nullptr), VnReplyInvalidCommand);
+    EXPECT_EQ(SaveBmp(image.get(), PathOf("no/such/folder/x.bmp").c_str()), VnReplyDibNotCreated);
+}
+
+TEST_F(BmpFileTest, AnImageSizeClaimingMoreThanTheBlockIsNotWritten)
+{
+    auto image = Pattern(100, 10, 8, 200); // 1000 bytes of pixels
+    std::vector<uint8_t> file;
+    image->SetImageSize(1000);
+    EXPECT_EQ(EncodeBmp(image.get(), &file), VnReplyOk);
+    image->SetImageSize(1001);
+    EXPECT_EQ(EncodeBmp(image.get(), &file), VnReplyDibNotCreated);
+    EXPECT_EQ(SaveBmp(image.get(), PathOf("claims.bmp").c_str()), VnReplyDibNotCreated);
+    EXPECT_FALSE(std::filesystem::exists(PathOf("claims.bmp")));
 }
 
 // ---- JPEG ---------------------------------------------------------------------
@@ -267,9 +280,9 @@ TEST_F(JpegFileTest, GreyImageComesBackGreyWithinTolerance)
 {
     auto image = Smooth(120, 80, 8, 200);
     const std::string path = PathOf("grey.jpg");
-    ASSERT_EQ(SaveJpeg(image.get(), 255, path.c_str()), ReplyOk);
+    ASSERT_EQ(SaveJpeg(image.get(), 255, path.c_str()), VnReplyOk);
     ImageHandle loaded;
-    ASSERT_EQ(LoadJpeg(path.c_str(), &loaded), ReplyOk);
+    ASSERT_EQ(LoadJpeg(path.c_str(), &loaded), VnReplyOk);
     EXPECT_EQ(loaded->BitCount(), 8);
     EXPECT_TRUE(HasGreyRamp(*loaded));
     EXPECT_EQ(loaded->Width(), 120);
@@ -284,9 +297,9 @@ TEST_F(JpegFileTest, ColourImageComesBackBgrWithinTolerance)
 {
     auto image = Smooth(96, 64, 24, 100);
     std::vector<uint8_t> file;
-    ASSERT_EQ(EncodeJpeg(image.get(), 255, &file), ReplyOk);
+    ASSERT_EQ(EncodeJpeg(image.get(), 255, &file), VnReplyOk);
     ImageHandle loaded;
-    ASSERT_EQ(DecodeJpeg(file.data(), file.size(), &loaded), ReplyOk);
+    ASSERT_EQ(DecodeJpeg(file.data(), file.size(), &loaded), VnReplyOk);
     ASSERT_EQ(loaded->BitCount(), 24);
     EXPECT_EQ(loaded->XPelsPerMeter(), PackedBitmap::DpiToPelsPerMeter(100));
     int worst = 0;
@@ -301,9 +314,9 @@ TEST_F(JpegFileTest, OneAndFourBitImagesBecomeGrey)
     for (const uint16_t bits : {1, 4}) {
         auto image = Blocks(64, 48, bits);
         std::vector<uint8_t> file;
-        ASSERT_EQ(EncodeJpeg(image.get(), 255, &file), ReplyOk);
+        ASSERT_EQ(EncodeJpeg(image.get(), 255, &file), VnReplyOk);
         ImageHandle loaded;
-        ASSERT_EQ(DecodeJpeg(file.data(), file.size(), &loaded), ReplyOk);
+        ASSERT_EQ(DecodeJpeg(file.data(), file.size(), &loaded), VnReplyOk);
         EXPECT_EQ(loaded->BitCount(), 8) << bits;
         EXPECT_LE(CompareGrey(*image, *loaded).Mean, 3.0) << bits;
     }
@@ -317,9 +330,9 @@ TEST_F(JpegFileTest, ColourTableImageBecomesColour)
         image->ColorEntry(i)[2] = static_cast<uint8_t>(255 - i * 16);
     }
     std::vector<uint8_t> file;
-    ASSERT_EQ(EncodeJpeg(image.get(), 255, &file), ReplyOk);
+    ASSERT_EQ(EncodeJpeg(image.get(), 255, &file), VnReplyOk);
     ImageHandle loaded;
-    ASSERT_EQ(DecodeJpeg(file.data(), file.size(), &loaded), ReplyOk);
+    ASSERT_EQ(DecodeJpeg(file.data(), file.size(), &loaded), VnReplyOk);
     ASSERT_EQ(loaded->BitCount(), 24);
     const uint8_t* centre = loaded->Row(8) + 3 * 8; // block 0: entry 0 is pure red
     EXPECT_LE(centre[0], 12);
@@ -332,7 +345,7 @@ TEST_F(JpegFileTest, HigherQualityGivesLargerFiles)
     size_t previous = 0;
     for (const int32_t quality : {2, 64, 128, 200, 255}) {
         std::vector<uint8_t> file;
-        ASSERT_EQ(EncodeJpeg(image.get(), quality, &file), ReplyOk);
+        ASSERT_EQ(EncodeJpeg(image.get(), quality, &file), VnReplyOk);
         EXPECT_GT(file.size(), previous) << quality;
         previous = file.size();
     }
@@ -342,9 +355,9 @@ TEST_F(JpegFileTest, ImageWithoutResolutionStaysWithout)
 {
     auto image = Smooth(16, 16, 8, 0);
     std::vector<uint8_t> file;
-    ASSERT_EQ(EncodeJpeg(image.get(), 128, &file), ReplyOk);
+    ASSERT_EQ(EncodeJpeg(image.get(), 128, &file), VnReplyOk);
     ImageHandle loaded;
-    ASSERT_EQ(DecodeJpeg(file.data(), file.size(), &loaded), ReplyOk);
+    ASSERT_EQ(DecodeJpeg(file.data(), file.size(), &loaded), VnReplyOk);
     EXPECT_EQ(loaded->XPelsPerMeter(), 0);
     EXPECT_EQ(loaded->YPelsPerMeter(), 0);
 }
@@ -352,20 +365,20 @@ TEST_F(JpegFileTest, ImageWithoutResolutionStaysWithout)
 TEST_F(JpegFileTest, BrokenDataIsRejected)
 {
     std::vector<uint8_t> file;
-    ASSERT_EQ(EncodeJpeg(Smooth(32, 32, 8, 200).get(), 128, &file), ReplyOk);
+    ASSERT_EQ(EncodeJpeg(Smooth(32, 32, 8, 200).get(), 128, &file), VnReplyOk);
     std::vector<uint8_t> garbage = {0xff, 0xd8, 0xff, 0xe0};
     for (int i = 0; i < 200; ++i)
         garbage.push_back(static_cast<uint8_t>(i * 37));
     const std::vector<uint8_t> headerOnly(file.begin(), file.begin() + 20);
     for (const auto& bytes : {garbage, headerOnly, std::vector<uint8_t>{}}) {
         ImageHandle loaded;
-        EXPECT_EQ(DecodeJpeg(bytes.data(), bytes.size(), &loaded), ReplyJpegNotCreated) << bytes.size();
+        EXPECT_EQ(DecodeJpeg(bytes.data(), bytes.size(), &loaded), VnReplyJpegNotCreated) << bytes.size();
         EXPECT_FALSE(loaded);
     }
     ImageHandle loaded;
-    EXPECT_EQ(LoadJpeg(PathOf("absent.jpg").c_str(), &loaded), ReplyImageNotPresent);
-    EXPECT_EQ(SaveJpeg(nullptr, 128, PathOf("x.jpg").c_str()), ReplyImageNotPresent);
-    EXPECT_EQ(SaveJpeg(Smooth(8, 8, 8, 0).get(), 128, PathOf("no/folder/x.jpg").c_str()), ReplyJpegNotCreated);
+    EXPECT_EQ(LoadJpeg(PathOf("absent.jpg").c_str(), &loaded), VnReplyImageNotPresent);
+    EXPECT_EQ(SaveJpeg(nullptr, 128, PathOf("x.jpg").c_str()), VnReplyImageNotPresent);
+    EXPECT_EQ(SaveJpeg(Smooth(8, 8, 8, 0).get(), 128, PathOf("no/folder/x.jpg").c_str()), VnReplyJpegNotCreated);
 }
 
 // ---- TIFF ---------------------------------------------------------------------
@@ -422,17 +435,17 @@ TEST_F(TiffFileTest, EveryTypeWritesItsCompressionAndReadsBack)
         uint16_t Compression;
         bool TwoD;
     };
-    const Case cases[] = {{TiffUncompressed, COMPRESSION_NONE, false},
-                          {TiffCcittRle, COMPRESSION_CCITTRLE, false},
-                          {TiffCcittGroup3OneD, COMPRESSION_CCITTFAX3, false},
-                          {TiffCcittGroup3TwoD, COMPRESSION_CCITTFAX3, true},
-                          {TiffCcittGroup4, COMPRESSION_CCITTFAX4, false}};
+    const Case cases[] = {{VnTiffUncompressed, COMPRESSION_NONE, false},
+                          {VnTiffCcittRle, COMPRESSION_CCITTRLE, false},
+                          {VnTiffCcittGroup3OneD, COMPRESSION_CCITTFAX3, false},
+                          {VnTiffCcittGroup3TwoD, COMPRESSION_CCITTFAX3, true},
+                          {VnTiffCcittGroup4, COMPRESSION_CCITTFAX4, false}};
     for (const Case& c : cases)
         for (const uint16_t bits : {1, 4, 8, 24}) {
             SCOPED_TRACE(::testing::Message() << "type " << c.Type << ", " << bits << " bits");
             auto image = Pattern(37, 23, bits, 200);
             const std::string path = PathOf("t.tif");
-            ASSERT_EQ(SaveTiff(image.get(), path.c_str(), c.Type), ReplyOk);
+            ASSERT_EQ(SaveTiff(image.get(), path.c_str(), c.Type), VnReplyOk);
             const Tags tags = ReadTags(path);
             EXPECT_EQ(tags.Compression, c.Compression);
             if (c.Compression == COMPRESSION_CCITTFAX3) {
@@ -440,10 +453,10 @@ TEST_F(TiffFileTest, EveryTypeWritesItsCompressionAndReadsBack)
             }
 
             ImageHandle loaded;
-            ASSERT_EQ(LoadTiff(path.c_str(), &loaded), ReplyOk);
+            ASSERT_EQ(LoadTiff(path.c_str(), &loaded), VnReplyOk);
             EXPECT_EQ(loaded->XPelsPerMeter(), image->XPelsPerMeter());
             EXPECT_EQ(loaded->YPelsPerMeter(), image->YPelsPerMeter());
-            if (c.Type == TiffUncompressed) {
+            if (c.Type == VnTiffUncompressed) {
                 EXPECT_EQ(tags.Bits, bits == 24 ? 8 : bits);
                 EXPECT_EQ(loaded->Bytes(), image->Bytes());
                 continue;
@@ -469,19 +482,19 @@ TEST_F(TiffFileTest, ColourTablesSurviveUncompressed)
     auto reversed = Pattern(19, 7, 1, 200);
     std::swap_ranges(reversed->ColorEntry(0), reversed->ColorEntry(0) + 3, reversed->ColorEntry(1));
     const std::string path = PathOf("r.tif");
-    ASSERT_EQ(SaveTiff(reversed.get(), path.c_str(), TiffUncompressed), ReplyOk);
+    ASSERT_EQ(SaveTiff(reversed.get(), path.c_str(), VnTiffUncompressed), VnReplyOk);
     EXPECT_EQ(ReadTags(path).Photometric, PHOTOMETRIC_MINISWHITE);
     ImageHandle loaded;
-    ASSERT_EQ(LoadTiff(path.c_str(), &loaded), ReplyOk);
+    ASSERT_EQ(LoadTiff(path.c_str(), &loaded), VnReplyOk);
     EXPECT_EQ(loaded->ColorEntry(0)[1], 0);
     EXPECT_EQ(CompareGrey(*reversed, *loaded).Max, 0);
 
     auto coloured = Pattern(10, 6, 8, 300);
     for (uint32_t i = 0; i < 256; ++i)
         coloured->ColorEntry(i)[1] = static_cast<uint8_t>(255 - i);
-    ASSERT_EQ(SaveTiff(coloured.get(), path.c_str(), TiffUncompressed), ReplyOk);
+    ASSERT_EQ(SaveTiff(coloured.get(), path.c_str(), VnTiffUncompressed), VnReplyOk);
     EXPECT_EQ(ReadTags(path).Photometric, PHOTOMETRIC_PALETTE);
-    ASSERT_EQ(LoadTiff(path.c_str(), &loaded), ReplyOk);
+    ASSERT_EQ(LoadTiff(path.c_str(), &loaded), VnReplyOk);
     EXPECT_EQ(loaded->Bytes(), coloured->Bytes());
 }
 
@@ -506,23 +519,23 @@ TEST_F(TiffFileTest, ReadsWhatOtherWritersMake)
     const std::string path = PathOf("other.tif");
 
     WriteGrey(path, width, height, 8, PHOTOMETRIC_MINISBLACK, COMPRESSION_LZW, grey);
-    ASSERT_EQ(LoadTiff(path.c_str(), &loaded), ReplyOk);
+    ASSERT_EQ(LoadTiff(path.c_str(), &loaded), VnReplyOk);
     expectGrey(*loaded, false, false);
     EXPECT_EQ(loaded->XPelsPerMeter(), 0) << "no resolution tags";
 
     WriteGrey(path, width, height, 8, PHOTOMETRIC_MINISWHITE, COMPRESSION_PACKBITS, grey);
-    ASSERT_EQ(LoadTiff(path.c_str(), &loaded), ReplyOk);
+    ASSERT_EQ(LoadTiff(path.c_str(), &loaded), VnReplyOk);
     expectGrey(*loaded, true, false);
 
     WriteGrey(path, width, height, 8, PHOTOMETRIC_MINISBLACK, COMPRESSION_NONE, grey, ORIENTATION_BOTLEFT);
-    ASSERT_EQ(LoadTiff(path.c_str(), &loaded), ReplyOk);
+    ASSERT_EQ(LoadTiff(path.c_str(), &loaded), VnReplyOk);
     expectGrey(*loaded, false, true);
 
     // Bilevel min-is-black, PackBits: bit 1 is white.
     std::vector<uint8_t> bits(2 * height, 0);
     bits[0] = 0x80; // top row, first pixel white
     WriteGrey(path, width, height, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_PACKBITS, bits);
-    ASSERT_EQ(LoadTiff(path.c_str(), &loaded), ReplyOk);
+    ASSERT_EQ(LoadTiff(path.c_str(), &loaded), VnReplyOk);
     ASSERT_EQ(loaded->BitCount(), 1);
     EXPECT_EQ(PixelIndex(loaded->Row(height - 1), 0, 1), 1);
     EXPECT_EQ(PixelIndex(loaded->Row(height - 1), 1, 1), 0);
@@ -549,7 +562,7 @@ TEST_F(TiffFileTest, OtherLayoutsGoThroughTheRgbaReader)
     TIFFClose(tiff);
 
     ImageHandle loaded;
-    ASSERT_EQ(LoadTiff(path.c_str(), &loaded), ReplyOk);
+    ASSERT_EQ(LoadTiff(path.c_str(), &loaded), VnReplyOk);
     ASSERT_EQ(loaded->BitCount(), 24);
     EXPECT_EQ(loaded->XPelsPerMeter(), 8000);
     EXPECT_EQ(loaded->YPelsPerMeter(), 4000);
@@ -562,23 +575,66 @@ TEST_F(TiffFileTest, RepliesForBadTypesFilesAndImages)
     auto image = Pattern(8, 8, 8, 200);
     const std::string path = PathOf("x.tif");
     for (const int32_t type : {0, 1, 4, 26, 30}) {
-        EXPECT_EQ(SaveTiff(image.get(), path.c_str(), type), ReplyInvalidCommand) << type;
+        EXPECT_EQ(SaveTiff(image.get(), path.c_str(), type), VnReplyInvalidCommand) << type;
         EXPECT_FALSE(std::filesystem::exists(path)) << type;
     }
-    EXPECT_EQ(SaveTiff(nullptr, path.c_str(), TiffCcittGroup4), ReplyImageNotPresent);
-    EXPECT_EQ(SaveTiff(image.get(), PathOf("no/folder/x.tif").c_str(), TiffUncompressed), ReplyTiffNotCreated);
+    EXPECT_EQ(SaveTiff(nullptr, path.c_str(), VnTiffCcittGroup4), VnReplyImageNotPresent);
+    EXPECT_EQ(SaveTiff(image.get(), PathOf("no/folder/x.tif").c_str(), VnTiffUncompressed), VnReplyTiffNotCreated);
 
     ImageHandle loaded;
-    EXPECT_EQ(LoadTiff(PathOf("absent.tif").c_str(), &loaded), ReplyImageNotPresent);
+    EXPECT_EQ(LoadTiff(PathOf("absent.tif").c_str(), &loaded), VnReplyImageNotPresent);
     WriteAll(path, {'I', 'I', 42, 0, 0xff, 0xff, 0xff, 0x7f, 1, 2, 3});
-    EXPECT_EQ(LoadTiff(path.c_str(), &loaded), ReplyTiffNotCreated);
+    EXPECT_EQ(LoadTiff(path.c_str(), &loaded), VnReplyTiffNotCreated);
     // A real file cut short in its pixel data.
-    ASSERT_EQ(SaveTiff(Pattern(64, 64, 8, 200).get(), path.c_str(), TiffUncompressed), ReplyOk);
+    ASSERT_EQ(SaveTiff(Pattern(64, 64, 8, 200).get(), path.c_str(), VnTiffUncompressed), VnReplyOk);
     std::vector<uint8_t> whole = ReadAll(path);
     whole.resize(whole.size() / 2);
     WriteAll(path, whole);
-    EXPECT_EQ(LoadTiff(path.c_str(), &loaded), ReplyTiffNotCreated);
+    EXPECT_EQ(LoadTiff(path.c_str(), &loaded), VnReplyTiffNotCreated);
     EXPECT_FALSE(loaded);
+}
+
+TEST(PixelBudget, SizesAtTheBudgetAndOneStepPast)
+{
+    struct Case {
+        uint64_t Width;
+        uint64_t Height;
+        uint32_t Bits;
+        bool Fits;
+    } cases[] = {
+        {16384, 16384, 8, true}, // 2^28 bytes exactly
+        {16384, 16385, 8, false},
+        {8192, 8192, 32, true},
+        {8192, 8193, 32, false},
+        {65535, 32768, 1, true}, // rows of 8192 bytes
+        {65535, 32769, 1, false},
+        {65536, 1, 1, false}, // a side past the largest
+        {1, 65536, 1, false},
+        {0, 1, 8, false},
+        {1, 0, 8, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FitsPixelBudget(c.Width, c.Height, c.Bits), c.Fits) << c.Width << " x " << c.Height << " x " << c.Bits;
+}
+
+TEST_F(TiffFileTest, TinyFilesClaimingHugeSizesAreRefusedBeforeAllocating)
+{
+    struct Case {
+        uint32_t Width;
+        uint32_t Height;
+        uint16_t Bits;
+    } cases[] = {{60000, 60000, 1}, {60000, 60000, 8}, {16384, 16385, 8}, {16384, 16384, 16}, {70000, 10, 8}};
+    const std::unique_ptr<VnApi> api = CreateVirtualUnitApi(PathOf(""));
+    for (const Case& c : cases) {
+        const std::string path = PathOf("huge.tif");
+        const std::vector<uint8_t> file = imagetest::TiffClaiming(c.Width, c.Height, c.Bits);
+        ASSERT_EQ(file.size(), 150u);
+        WriteAll(path, file);
+        ImageHandle loaded;
+        EXPECT_EQ(LoadTiff(path.c_str(), &loaded), VnReplyTiffNotCreated) << c.Width << " x " << c.Height;
+        EXPECT_EQ(api->Varn_LoadImageFile(path.c_str(), &loaded), VnReplyTiffNotCreated) << c.Width << " x " << c.Height;
+        EXPECT_FALSE(loaded);
+    }
 }
 
 // ---- Any file -----------------------------------------------------------------
@@ -591,16 +647,16 @@ TEST_F(ImageFileTest, ContentDecidesNotTheExtension)
     const std::string bmpAsJpg = PathOf("bmp.jpg");
     const std::string tifAsBmp = PathOf("tif.bmp");
     const std::string jpgAsTif = PathOf("jpg.tif");
-    ASSERT_EQ(SaveBmp(image.get(), bmpAsJpg.c_str()), ReplyOk);
-    ASSERT_EQ(SaveTiff(image.get(), tifAsBmp.c_str(), TiffUncompressed), ReplyOk);
-    ASSERT_EQ(SaveJpeg(image.get(), 200, jpgAsTif.c_str()), ReplyOk);
+    ASSERT_EQ(SaveBmp(image.get(), bmpAsJpg.c_str()), VnReplyOk);
+    ASSERT_EQ(SaveTiff(image.get(), tifAsBmp.c_str(), VnTiffUncompressed), VnReplyOk);
+    ASSERT_EQ(SaveJpeg(image.get(), 200, jpgAsTif.c_str()), VnReplyOk);
 
     ImageHandle loaded;
-    ASSERT_EQ(LoadImageFile(bmpAsJpg.c_str(), &loaded), ReplyOk);
+    ASSERT_EQ(LoadImageFile(bmpAsJpg.c_str(), &loaded), VnReplyOk);
     EXPECT_EQ(loaded->Bytes(), image->Bytes());
-    ASSERT_EQ(LoadImageFile(tifAsBmp.c_str(), &loaded), ReplyOk);
+    ASSERT_EQ(LoadImageFile(tifAsBmp.c_str(), &loaded), VnReplyOk);
     EXPECT_EQ(loaded->Bytes(), image->Bytes());
-    ASSERT_EQ(LoadImageFile(jpgAsTif.c_str(), &loaded), ReplyOk);
+    ASSERT_EQ(LoadImageFile(jpgAsTif.c_str(), &loaded), VnReplyOk);
     EXPECT_EQ(loaded->Width(), 21);
 }
 
@@ -618,13 +674,13 @@ TEST_F(ImageFileTest, SignaturesAndFailures)
 
     ImageHandle kept = PackedBitmap::Create(2, 2, 8, 0);
     const PackedBitmap* before = kept.get();
-    EXPECT_EQ(LoadImageFile(PathOf("absent.bmp").c_str(), &kept), ReplyImageNotPresent);
+    EXPECT_EQ(LoadImageFile(PathOf("absent.bmp").c_str(), &kept), VnReplyImageNotPresent);
     WriteAll(PathOf("gif.bmp"), {'G', 'I', 'F', '8', '9', 'a'});
-    EXPECT_EQ(LoadImageFile(PathOf("gif.bmp").c_str(), &kept), ReplyDibNotCreated);
+    EXPECT_EQ(LoadImageFile(PathOf("gif.bmp").c_str(), &kept), VnReplyDibNotCreated);
     WriteAll(PathOf("empty.bmp"), {});
-    EXPECT_EQ(LoadImageFile(PathOf("empty.bmp").c_str(), &kept), ReplyDibNotCreated);
+    EXPECT_EQ(LoadImageFile(PathOf("empty.bmp").c_str(), &kept), VnReplyDibNotCreated);
     WriteAll(PathOf("short.bmp"), {'B', 'M', 1, 2, 3});
-    EXPECT_EQ(LoadImageFile(PathOf("short.bmp").c_str(), &kept), ReplyDibNotCreated);
-    EXPECT_EQ(LoadImageFile(nullptr, &kept), ReplyInvalidCommand);
+    EXPECT_EQ(LoadImageFile(PathOf("short.bmp").c_str(), &kept), VnReplyDibNotCreated);
+    EXPECT_EQ(LoadImageFile(nullptr, &kept), VnReplyInvalidCommand);
     EXPECT_EQ(kept.get(), before) << "a failed load leaves the caller's image alone";
 }

@@ -5,7 +5,7 @@
 
 #include "ImageTestSupport.h"
 #include "imaging/ImageOps.h"
-#include "imaging/ImageReplies.h"
+#include "vnapi/VnCodes.h"
 
 using namespace imaging;
 using imagetest::GreyAt;
@@ -87,7 +87,7 @@ TEST(ConvertImageToBW, AdaptiveMethodKeepsTextUnderUnevenLight)
 {
     const SyntheticPage page = MakePage();
     ImageHandle bw;
-    ASSERT_EQ(ConvertImageToBW(BwAdaptiveMethod, page.Image.get(), &bw, 450), ReplyOk);
+    ASSERT_EQ(ConvertImageToBW(BwAdaptiveMethod, page.Image.get(), &bw, 450), VnReplyOk);
     const Scores adaptive = Score(page, *bw);
     EXPECT_GE(adaptive.InkKept, 0.99);
     EXPECT_GE(adaptive.PaperWhite, 0.99);
@@ -95,7 +95,7 @@ TEST(ConvertImageToBW, AdaptiveMethodKeepsTextUnderUnevenLight)
     // No global threshold manages both: dark paper on the left is darker
     // than the ink on the right.
     for (uint16_t k = 0; k <= ThresholdLevelMax; ++k) {
-        ASSERT_EQ(ConvertImageToBW(BwThresholdMethod, page.Image.get(), &bw, k), ReplyOk);
+        ASSERT_EQ(ConvertImageToBW(BwThresholdMethod, page.Image.get(), &bw, k), VnReplyOk);
         const Scores global = Score(page, *bw);
         EXPECT_TRUE(global.InkKept < 0.9 || global.PaperWhite < 0.9)
             << "level " << k << ": ink " << global.InkKept << ", paper " << global.PaperWhite;
@@ -110,7 +110,7 @@ TEST(ConvertImageToBW, AdaptiveMethodLeavesFlatAreasAlone)
         for (int32_t x = 0; x < 120; ++x)
             image->Row(r)[x] = x < 60 ? 150 : 10;
     ImageHandle bw;
-    ASSERT_EQ(ConvertImageToBW(BwAdaptiveMethod, image.get(), &bw, 50), ReplyOk);
+    ASSERT_EQ(ConvertImageToBW(BwAdaptiveMethod, image.get(), &bw, 50), VnReplyOk);
     EXPECT_EQ(PixelIndex(bw->Row(30), 10, 1), 1);
     EXPECT_EQ(PixelIndex(bw->Row(30), 110, 1), 0);
 }
@@ -122,7 +122,7 @@ TEST(ConvertImageToBW, ThresholdMethodSplitsAtItsLevel)
         ramp->Row(0)[x] = ramp->Row(1)[x] = static_cast<uint8_t>(x);
     for (const uint16_t k : {0, 3, 8, 15}) {
         ImageHandle bw;
-        ASSERT_EQ(ConvertImageToBW(BwThresholdMethod, ramp.get(), &bw, k), ReplyOk);
+        ASSERT_EQ(ConvertImageToBW(BwThresholdMethod, ramp.get(), &bw, k), VnReplyOk);
         for (int32_t x = 0; x < 256; ++x)
             ASSERT_EQ(PixelIndex(bw->Row(1), x, 1), x < 16 * k + 8 ? 0 : 1) << "level " << k << ", grey " << x;
     }
@@ -135,7 +135,7 @@ TEST(ConvertImageToBW, ResultIsANewBilevelImageOfTheSameSize)
             auto source = Pattern(45, 17, bits, 300);
             const std::vector<uint8_t> before = source->Bytes();
             ImageHandle bw;
-            ASSERT_EQ(ConvertImageToBW(method, source.get(), &bw, method == BwAdaptiveMethod ? 450 : 8), ReplyOk);
+            ASSERT_EQ(ConvertImageToBW(method, source.get(), &bw, method == BwAdaptiveMethod ? 450 : 8), VnReplyOk);
             EXPECT_EQ(source->Bytes(), before) << "the source is untouched";
             ASSERT_TRUE(bw->IsValid());
             EXPECT_EQ(bw->BitCount(), 1);
@@ -157,11 +157,11 @@ TEST(ConvertImageToBW, InvalidCallsReplyAndLeaveTheHandle)
     ImageHandle kept = PackedBitmap::Create(1, 1, 1, 0);
     const PackedBitmap* before = kept.get();
     for (const int32_t method : {0, 1, 3, 5, 7, -4})
-        EXPECT_EQ(ConvertImageToBW(method, source.get(), &kept, 8), ReplyInvalidCommand) << method;
-    EXPECT_EQ(ConvertImageToBW(BwThresholdMethod, nullptr, &kept, 8), ReplyImageNotPresent);
+        EXPECT_EQ(ConvertImageToBW(method, source.get(), &kept, 8), VnReplyInvalidCommand) << method;
+    EXPECT_EQ(ConvertImageToBW(BwThresholdMethod, nullptr, &kept, 8), VnReplyImageNotPresent);
     PackedBitmap broken(std::vector<uint8_t>(10, 0));
-    EXPECT_EQ(ConvertImageToBW(BwThresholdMethod, &broken, &kept, 8), ReplyImageNotPresent);
-    EXPECT_EQ(ConvertImageToBW(BwThresholdMethod, source.get(), nullptr, 8), ReplyInvalidCommand);
+    EXPECT_EQ(ConvertImageToBW(BwThresholdMethod, &broken, &kept, 8), VnReplyImageNotPresent);
+    EXPECT_EQ(ConvertImageToBW(BwThresholdMethod, source.get(), nullptr, 8), VnReplyInvalidCommand);
     EXPECT_EQ(kept.get(), before);
 }
 
@@ -221,8 +221,8 @@ TEST(ImageBrightnessContrast, EveryDepthLooksBrighterOrSharperAndTheSourceStays)
         const std::vector<uint8_t> before = source->Bytes();
         ImageHandle brighter;
         ImageHandle sharper;
-        ASSERT_EQ(ImageBrightness(source.get(), 300, &brighter), ReplyOk);
-        ASSERT_EQ(ImageContrast(source.get(), 600, &sharper), ReplyOk);
+        ASSERT_EQ(ImageBrightness(source.get(), 300, &brighter), VnReplyOk);
+        ASSERT_EQ(ImageContrast(source.get(), 600, &sharper), VnReplyOk);
         EXPECT_EQ(source->Bytes(), before) << bits;
         for (const PackedBitmap* result : {brighter.get(), sharper.get()}) {
             ASSERT_TRUE(result->IsValid());
@@ -252,12 +252,12 @@ TEST(ImageBrightnessContrast, EightBitGreyChangesPixelsOthersTheirColourTable)
 {
     auto grey = Pattern(10, 4, 8, 200);
     ImageHandle result;
-    ASSERT_EQ(ImageBrightness(grey.get(), 200, &result), ReplyOk);
+    ASSERT_EQ(ImageBrightness(grey.get(), 200, &result), VnReplyOk);
     EXPECT_TRUE(HasGreyRamp(*result)) << "readers of raw grey bytes see the change";
     EXPECT_NE(result->Row(0)[0], grey->Row(0)[0]);
 
     auto bilevel = Pattern(10, 4, 1, 200);
-    ASSERT_EQ(ImageBrightness(bilevel.get(), 200, &result), ReplyOk);
+    ASSERT_EQ(ImageBrightness(bilevel.get(), 200, &result), VnReplyOk);
     EXPECT_EQ(result->Row(2)[0], bilevel->Row(2)[0]);
     EXPECT_EQ(result->ColorEntry(0)[0], 51);
 }
@@ -265,11 +265,11 @@ TEST(ImageBrightnessContrast, EightBitGreyChangesPixelsOthersTheirColourTable)
 TEST(ImageBrightnessContrast, MissingImageOrHandle)
 {
     ImageHandle result;
-    EXPECT_EQ(ImageBrightness(nullptr, 10, &result), ReplyImageNotPresent);
-    EXPECT_EQ(ImageContrast(nullptr, 10, &result), ReplyImageNotPresent);
+    EXPECT_EQ(ImageBrightness(nullptr, 10, &result), VnReplyImageNotPresent);
+    EXPECT_EQ(ImageContrast(nullptr, 10, &result), VnReplyImageNotPresent);
     auto source = Pattern(4, 4, 8, 0);
-    EXPECT_EQ(ImageBrightness(source.get(), 10, nullptr), ReplyInvalidCommand);
-    EXPECT_EQ(ImageContrast(source.get(), 10, nullptr), ReplyInvalidCommand);
+    EXPECT_EQ(ImageBrightness(source.get(), 10, nullptr), VnReplyInvalidCommand);
+    EXPECT_EQ(ImageContrast(source.get(), 10, nullptr), VnReplyInvalidCommand);
 }
 
 // ---- Cutting ------------------------------------------------------------------
@@ -333,7 +333,7 @@ TEST(CutImage, MarkedPixelLandsWhereTheWindowPutsIt)
             }
             const std::vector<uint8_t> before = source->Bytes();
             ImageHandle cut;
-            ASSERT_EQ(CutImage(source.get(), w.Inch, w.X, w.Y, w.Width, w.Height, &cut), ReplyOk);
+            ASSERT_EQ(CutImage(source.get(), w.Inch, w.X, w.Y, w.Width, w.Height, &cut), VnReplyOk);
             EXPECT_EQ(source->Bytes(), before);
             ASSERT_TRUE(cut->IsValid());
             EXPECT_EQ(cut->BitCount(), bits);
@@ -363,9 +363,9 @@ TEST(CutImage, EmptyWindowAndMissingImage)
     auto source = Pattern(50, 50, 8, 200);
     ImageHandle kept = PackedBitmap::Create(1, 1, 8, 0);
     const PackedBitmap* before = kept.get();
-    EXPECT_EQ(CutImage(source.get(), 1, 5.0f, 0.0f, 1.0f, 1.0f, &kept), ReplyInvalidCommand);
-    EXPECT_EQ(CutImage(source.get(), 0, 0.0f, 0.0f, 0.0f, 0.0f, &kept), ReplyInvalidCommand);
-    EXPECT_EQ(CutImage(nullptr, 0, 0.0f, 0.0f, 10.0f, 10.0f, &kept), ReplyImageNotPresent);
-    EXPECT_EQ(CutImage(source.get(), 0, 0.0f, 0.0f, 10.0f, 10.0f, nullptr), ReplyInvalidCommand);
+    EXPECT_EQ(CutImage(source.get(), 1, 5.0f, 0.0f, 1.0f, 1.0f, &kept), VnReplyInvalidCommand);
+    EXPECT_EQ(CutImage(source.get(), 0, 0.0f, 0.0f, 0.0f, 0.0f, &kept), VnReplyInvalidCommand);
+    EXPECT_EQ(CutImage(nullptr, 0, 0.0f, 0.0f, 10.0f, 10.0f, &kept), VnReplyImageNotPresent);
+    EXPECT_EQ(CutImage(source.get(), 0, 0.0f, 0.0f, 10.0f, 10.0f, nullptr), VnReplyInvalidCommand);
     EXPECT_EQ(kept.get(), before);
 }

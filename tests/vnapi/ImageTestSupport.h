@@ -7,9 +7,11 @@
 #include <memory>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
-#include "imaging/ImagePixels.h"
+#include "vnapi/ByteOrder.h"
 #include "vnapi/PackedBitmap.h"
+#include "vnapi/imaging/ImagePixels.h"
 
 namespace imagetest {
 
@@ -60,5 +62,35 @@ protected:
 
     std::filesystem::path Folder;
 };
+
+// A little-endian TIFF of one grey strip of 16 bytes whatever size its
+// header claims: 150 bytes in all.
+inline std::vector<uint8_t> TiffClaiming(uint32_t width, uint32_t height, uint16_t bits)
+{
+    struct Entry {
+        uint16_t Tag;
+        uint16_t Type; // 3 short, 4 long
+        uint32_t Value;
+    };
+    constexpr uint32_t DataOffset = 8 + 2 + 9 * 12 + 4;
+    const Entry entries[] = {{256, 4, width}, {257, 4, height}, {258, 3, bits},       {259, 3, 1},  {262, 3, 1},
+                             {273, 4, DataOffset}, {277, 3, 1}, {278, 4, height}, {279, 4, 16}};
+    std::vector<uint8_t> file(DataOffset + 16, 0);
+    file[0] = 'I';
+    file[1] = 'I';
+    le::WriteU16(&file[2], 42);
+    le::WriteU32(&file[4], 8);
+    le::WriteU16(&file[8], 9);
+    uint8_t* at = &file[10];
+    for (const Entry& e : entries) {
+        le::WriteU16(at, e.Tag);
+        le::WriteU16(at + 2, e.Type);
+        le::WriteU32(at + 4, 1);
+        le::WriteU32(at + 8, e.Value); // a short sits in the first two bytes
+        at += 12;
+    }
+    file.resize(150, 0);
+    return file;
+}
 
 } // namespace imagetest

@@ -2,9 +2,10 @@
 
 #include <cmath>
 
-#include "SignalAnalysis.h"
 #include "docs/ChequeGenerator.h"
 #include "docs/MagneticSignal.h"
+#include "micr/SignalAnalysis.h"
+#include "micr/TimeSampleStep.h"
 
 namespace {
 
@@ -38,20 +39,20 @@ float MeasurePercent(head::HeadParams params, int reads = 3)
     for (int r = 0; r < reads; ++r) {
         params.Seed = 100 + r;
         const auto s = head::ReadSignal(doc, params);
-        bench::SignalPeaks peaks;
-        bench::MeasureSignalPeaks(s.data(), static_cast<uint32_t>(s.size()), peaks);
+        SignalPeaks peaks;
+        MeasureSignalPeaks(s.data(), static_cast<uint32_t>(s.size()), peaks);
         EXPECT_EQ(peaks.Count, 50) << "trimmer " << params.Trimmer;
         sum += peaks.Sum;
         count += peaks.Count;
     }
-    return bench::PeakPercent(sum, count);
+    return PeakPercent(sum, count);
 }
 
-bench::CharacterWidths Widths(const head::HeadParams& params)
+CharacterWidths Widths(const head::HeadParams& params)
 {
     auto s = head::ReadSignal(MakeE13bCalibrationDocument(), params);
     s.push_back(0); // the bench's buffers end in zeros
-    return bench::MeasureCharacterWidths(s.data(), s.size());
+    return MeasureCharacterWidths(s.data(), s.size());
 }
 
 } // namespace
@@ -106,7 +107,7 @@ TEST(MagneticSignal, WidthsAtTheNominalTimeSample)
     head::HeadParams params;
     for (uint32_t seed = 0; seed < 5; ++seed) {
         params.Seed = seed;
-        const bench::CharacterWidths w = Widths(params);
+        const CharacterWidths w = Widths(params);
         EXPECT_GT(w.Widths.size(), 300u);
         EXPECT_GE(w.Min, 107);
         EXPECT_LE(w.Max, 115);
@@ -122,25 +123,11 @@ TEST(MagneticSignal, TimeSampleCalibrationConvergesFromAMisSetUnit)
         int inRange = 0;
         for (int turn = 0; turn < 13 && inRange < 3; ++turn) {
             params.Seed = static_cast<uint32_t>(turn);
-            const bench::CharacterWidths w = Widths(params);
+            const CharacterWidths w = Widths(params);
             ASSERT_LE(w.Max - w.Min, 11) << "a healthy transport";
-            const int t = params.TimeSample;
-            int v = t;
-            const auto rounded = [](double x) { return static_cast<int>(x - std::floor(x) >= 0.5 ? x + 1 : x); };
-            if (w.Max >= 116) {
-                v = rounded(static_cast<double>(t * w.Max) / 116.0);
-                v = v == t ? t + 1 : v;
-                inRange = 0;
-            } else if (w.Min < 107) {
-                v = rounded(static_cast<double>(t * w.Min) / 107.0);
-                v = v == t ? t - 1 : v;
-                inRange = 0;
-            } else {
-                const int m = (w.Min + w.Max) / 2;
-                v = m - 112 >= 1 ? t + 1 : m - 112 <= -1 ? t - 1 : t;
-                ++inRange;
-            }
-            params.TimeSample = v;
+            const TimeSampleStep step = NextTimeSample(params.TimeSample, w.Min, w.Max);
+            inRange = step.InRange ? inRange + 1 : 0;
+            params.TimeSample = step.Value;
         }
         EXPECT_EQ(inRange, 3) << "from " << start;
         EXPECT_NEAR(params.TimeSample, head::NominalTimeSample, 2) << "from " << start;
@@ -150,9 +137,9 @@ TEST(MagneticSignal, TimeSampleCalibrationConvergesFromAMisSetUnit)
 TEST(MagneticSignal, WornBeltWidensTheWidthSpread)
 {
     head::HeadParams params;
-    const bench::CharacterWidths good = Widths(params);
+    const CharacterWidths good = Widths(params);
     params.BeltWear = 1.0;
-    const bench::CharacterWidths worn = Widths(params);
+    const CharacterWidths worn = Widths(params);
     EXPECT_LE(good.Max - good.Min, 4);
     EXPECT_GT(worn.Max - worn.Min, 11) << "the time-sample calibration calls this a bad assembly";
     EXPECT_GT(worn.StdDev, 3 * good.StdDev);

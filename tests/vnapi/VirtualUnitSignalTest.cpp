@@ -1,17 +1,18 @@
 // The unit's head and scanner against the bench's measurements: the E13B
 // signal of the calibration document, the CMC7 read, the belt test and the
-// image calibration. The bench's own formulas are restated here, so that a
-// calibration run on the virtual unit is known to converge.
+// image calibration. The bench's own analyses (src/micr) judge the signals,
+// so that a calibration run on the virtual unit is known to converge.
 #include <cmath>
 #include <cstdlib>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "SignalAnalysis.h"
 #include "UnitTestHelpers.h"
 #include "docs/Document.h"
 #include "docs/MicrDecoder.h"
+#include "micr/SignalAnalysis.h"
+#include "micr/TimeSampleStep.h"
 #include "vnapi/ByteOrder.h"
 
 namespace {
@@ -57,14 +58,14 @@ float PercentOf(OpenUnit& unit, int reads, int* peaks = nullptr)
     for (int i = 0; i < reads; ++i) {
         uint32_t length = 0;
         const std::vector<uint8_t> s = ReadPass(unit, &length);
-        bench::SignalPeaks p;
-        bench::MeasureSignalPeaks(s.data(), length, p);
+        SignalPeaks p;
+        MeasureSignalPeaks(s.data(), length, p);
         if (peaks)
             *peaks = p.Count;
         sum += p.Sum;
         count += p.Count;
     }
-    return bench::PeakPercent(sum, count);
+    return PeakPercent(sum, count);
 }
 
 // The bench's trimmer formulas of its gain calibration.
@@ -99,11 +100,11 @@ TEST(VirtualUnitE13bSignal, CalibrationDocumentGivesFiftyPeaksAndPitchWindowsAtT
             for (int pass = 0; pass < 3; ++pass) {
                 uint32_t length = 0;
                 const std::vector<uint8_t> s = ReadPass(unit, &length);
-                bench::SignalPeaks peaks;
-                ASSERT_EQ(bench::MeasureSignalPeaks(s.data(), length, peaks), 1);
+                SignalPeaks peaks;
+                ASSERT_EQ(MeasureSignalPeaks(s.data(), length, peaks), 1);
                 EXPECT_EQ(peaks.Count, 50) << "generation " << generation << " seed " << seed;
-                EXPECT_NEAR(bench::PeakPercent(peaks.Sum, peaks.Count), 100.0f, 4.0f);
-                const bench::CharacterWidths w = bench::MeasureCharacterWidths(s.data(), s.size());
+                EXPECT_NEAR(PeakPercent(peaks.Sum, peaks.Count), 100.0f, 4.0f);
+                const CharacterWidths w = MeasureCharacterWidths(s.data(), s.size());
                 EXPECT_GE(w.Min, 107) << "generation " << generation << " seed " << seed;
                 EXPECT_LE(w.Max, 115);
                 EXPECT_LE(w.Max - w.Min, 11);
@@ -141,24 +142,11 @@ TEST(VirtualUnitE13bSignal, TheBenchsTimeSampleCalibrationConverges)
         const std::vector<uint8_t> s = ReadPass(unit);
         uint16_t t = 0;
         ASSERT_EQ(unit.Api().Varn_ReadTimeSampleMICR(unit.Handle, nullptr, 0, &t, 2), 0);
-        const bench::CharacterWidths w = bench::MeasureCharacterWidths(s.data(), s.size());
+        const CharacterWidths w = MeasureCharacterWidths(s.data(), s.size());
         ASSERT_LE(w.Max - w.Min, 11) << "Bad assembly on a healthy unit";
-        int v = t;
-        const auto rounded = [](double x) { return static_cast<int>(x - std::floor(x) >= 0.5 ? x + 1 : x); };
-        if (w.Max >= 116) {
-            v = rounded(static_cast<double>(t * w.Max) / 116.0);
-            v = v == t ? t + 1 : v;
-            inRange = 0;
-        } else if (w.Min < 107) {
-            v = rounded(static_cast<double>(t * w.Min) / 107.0);
-            v = v == t ? t - 1 : v;
-            inRange = 0;
-        } else {
-            const int middle = (w.Min + w.Max) / 2;
-            v = middle - 112 >= 1 ? t + 1 : middle - 112 <= -1 ? t - 1 : t;
-            ++inRange;
-        }
-        ASSERT_EQ(unit.Api().Varn_SetTimeSampleMICR(unit.Handle, nullptr, 0, static_cast<uint16_t>(v)), 0);
+        const TimeSampleStep step = NextTimeSample(t, w.Min, w.Max);
+        inRange = step.InRange ? inRange + 1 : 0;
+        ASSERT_EQ(unit.Api().Varn_SetTimeSampleMICR(unit.Handle, nullptr, 0, static_cast<uint16_t>(step.Value)), 0);
         ++turns;
     }
     EXPECT_EQ(inRange, 3) << "after " << turns << " turns";
@@ -177,7 +165,7 @@ TEST(VirtualUnitE13bSignal, AWornBeltSpreadsTheCharacterWidths)
         LoadCalibrationDocuments(unit, 1);
         unit.Calibrate();
         const std::vector<uint8_t> s = ReadPass(unit);
-        const bench::CharacterWidths w = bench::MeasureCharacterWidths(s.data(), s.size());
+        const CharacterWidths w = MeasureCharacterWidths(s.data(), s.size());
         EXPECT_EQ(w.Max - w.Min > 11, c.BadAssembly) << "wear " << c.Wear << ": " << w.Min << " to " << w.Max;
     }
 }

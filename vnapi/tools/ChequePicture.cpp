@@ -11,7 +11,7 @@
 #include <string>
 
 #include "docs/ChequeGenerator.h"
-#include "docs/DocumentRenderer.h"
+#include "docs/DocumentScanner.h"
 #include "vnapi/ByteOrder.h"
 
 namespace {

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "vnapi/PackedBitmap.h"
+#include "vnapi/VnCodes.h"
 
 // Owner window and program instance: opaque to the library.
 using VnWindow = const void*;

@@ -18,7 +18,7 @@ std::atomic<bool> ShowOcrRectangle{false};
 // A window without a codeline or symbol is an answer, not a failure of the
 // call: the caller shows the document with an empty text instead of stopping
 // on an error box.
-constexpr int32_t NothingFound = ReplyOk;
+constexpr int32_t NothingFound = VnReplyOk;
 
 void ClearText(char* buffer, uint16_t* length)
 {
@@ -32,12 +32,12 @@ int32_t Deliver(const std::string& text, char* buffer, uint16_t* length, int32_t
 {
     const size_t capacity = *length;
     if (capacity == 0)
-        return text.empty() ? ReplyOk : truncatedReply;
+        return text.empty() ? VnReplyOk : truncatedReply;
     const size_t count = std::min(text.size(), capacity - 1);
     std::memcpy(buffer, text.data(), count);
     buffer[count] = '\0';
     *length = static_cast<uint16_t>(count);
-    return count < text.size() ? truncatedReply : ReplyOk;
+    return count < text.size() ? truncatedReply : VnReplyOk;
 }
 
 // The window as grey levels with square pixels, and the resolution to read it at.
@@ -68,7 +68,7 @@ int32_t ReadBarcodeWindow(const PackedBitmap& image, const PixelRect& rect, bool
         ClearText(text, length);
         return NothingFound;
     }
-    return Deliver(read.Text, text, length, ReplyDataLost);
+    return Deliver(read.Text, text, length, VnReplyDataLost);
 }
 
 } // namespace
@@ -82,7 +82,7 @@ int32_t CodelineReadFromBitmap(const PackedBitmap* image, const char* readType, 
             *windowUsed = {};
         if (!Readable(image)) {
             ClearText(codeline, length);
-            return ReplyImageNotPresent;
+            return VnReplyImageNotPresent;
         }
         const bool finite = std::isfinite(x) && std::isfinite(y) && std::isfinite(width) && std::isfinite(height);
         const PixelRect rect = finite ? WindowToPixels(*image, inch, x, y, width, height) : PixelRect{};
@@ -92,7 +92,7 @@ int32_t CodelineReadFromBitmap(const PackedBitmap* image, const char* readType, 
         const char mode = options ? options->Mode : 'N';
         if (!finite || !codeline || !length || !ParseOcrReadType(readType, mode, request)) {
             ClearText(codeline, length);
-            return ReplyInvalidCommand;
+            return VnReplyInvalidCommand;
         }
         OcrLine line;
         if (!rect.IsEmpty()) {
@@ -104,10 +104,10 @@ int32_t CodelineReadFromBitmap(const PackedBitmap* image, const char* readType, 
             ClearText(codeline, length);
             return NothingFound;
         }
-        return Deliver(line.Text, codeline, length, ReplyCodelineTruncated);
+        return Deliver(line.Text, codeline, length, VnReplyCodelineTruncated);
     } catch (...) {
         ClearText(codeline, length);
-        return ReplySystemError;
+        return VnReplySystemError;
     }
 }
 
@@ -117,19 +117,19 @@ int32_t ReadBarcodeFromBitmap(const PackedBitmap* image, char barcodeType, int32
     try {
         if (!Readable(image)) {
             ClearText(text, length);
-            return ReplyImageNotPresent;
+            return VnReplyImageNotPresent;
         }
         LinearBarcode type{};
         if (!text || !length || !LinearBarcodeFromLetter(barcodeType, type)) {
             ClearText(text, length);
-            return ReplyInvalidCommand;
+            return VnReplyInvalidCommand;
         }
         const PixelRect rect = WindowToPixels(*image, 0, x, y, width, height);
         return ReadBarcodeWindow(*image, rect, false, type, text, length, nullptr);
     } catch (...) {
         // zxing reports by exception only what it cannot allocate.
         ClearText(text, length);
-        return ReplySystemError;
+        return VnReplySystemError;
     }
 }
 
@@ -141,24 +141,24 @@ int32_t ReadPdf417FromBitmap(const PackedBitmap* image, char* text, uint16_t* le
             *extra = 0;
         if (!Readable(image)) {
             ClearText(text, length);
-            return ReplyImageNotPresent;
+            return VnReplyImageNotPresent;
         }
         if (!text || !length) {
             ClearText(text, length);
-            return ReplyInvalidCommand;
+            return VnReplyInvalidCommand;
         }
         const PixelRect rect = WindowToPixels(*image, 0, x, y, width, height);
         return ReadBarcodeWindow(*image, rect, true, LinearBarcode::TwoOfFive, text, length, extra);
     } catch (...) {
         ClearText(text, length);
-        return ReplySystemError;
+        return VnReplySystemError;
     }
 }
 
 int32_t ViewOcrRectangle(int32_t show)
 {
     ShowOcrRectangle.store(show != 0);
-    return ReplyOk;
+    return VnReplyOk;
 }
 
 bool OcrRectangleShown() { return ShowOcrRectangle.load(); }

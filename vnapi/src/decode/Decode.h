@@ -26,15 +26,10 @@
 
 #include "decode/DecodeImage.h"
 #include "vnapi/VnApi.h"
+#include "vnapi/VnCodes.h"
 
 namespace decode {
 
-constexpr int32_t ReplyOk = 0;
-constexpr int32_t ReplyCodelineTruncated = 2;
-constexpr int32_t ReplySystemError = -1;
-constexpr int32_t ReplyInvalidCommand = -9;
-constexpr int32_t ReplyDataLost = -10;
-constexpr int32_t ReplyImageNotPresent = -22;
 
 // readType: the read-type letters as a text ("B", "EF"; see OcrTemplates.h);
 // options: null reads as (1, 'N'). windowUsed, when given, receives the

@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include "vnapi/imaging/ImagePixels.h"
+
 namespace decode {
 
 namespace {
@@ -11,41 +13,6 @@ namespace {
 constexpr double MillimetresPerInch = 25.4;
 
 double DpiFromHeader(int32_t pelsPerMetre) { return pelsPerMetre > 0 ? pelsPerMetre * 0.0254 : DefaultDotsPerInch; }
-
-uint8_t Luminance(uint8_t blue, uint8_t green, uint8_t red)
-{
-    return static_cast<uint8_t>((red * 299 + green * 587 + blue * 114 + 500) / 1000);
-}
-
-// Pixel value (palette index, or 0 for 24 bits) of stored row bytes at x.
-uint32_t IndexAt(const uint8_t* row, int32_t x, uint16_t bits)
-{
-    switch (bits) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1u;
-    case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0Fu;
-    case 8: return row[x];
-    default: return 0;
-    }
-}
-
-void SetIndexAt(uint8_t* row, int32_t x, uint16_t bits, uint32_t index)
-{
-    switch (bits) {
-    case 1: {
-        const uint8_t mask = static_cast<uint8_t>(0x80u >> (x & 7));
-        row[x >> 3] = static_cast<uint8_t>(index ? (row[x >> 3] | mask) : (row[x >> 3] & ~mask));
-        break;
-    }
-    case 4: {
-        uint8_t& b = row[x >> 1];
-        b = (x & 1) ? static_cast<uint8_t>((b & 0xF0) | (index & 0x0F))
-                    : static_cast<uint8_t>((b & 0x0F) | ((index & 0x0F) << 4));
-        break;
-    }
-    case 8: row[x] = static_cast<uint8_t>(index); break;
-    default: break;
-    }
-}
 
 } // namespace
 
@@ -102,7 +69,7 @@ GreyImage ExtractGrey(const PackedBitmap& image, const PixelRect& rect)
     std::array<uint8_t, 256> palette{};
     for (uint32_t i = 0; i < image.ColorTableEntries(); ++i) {
         const uint8_t* e = image.ColorEntry(i);
-        palette[i] = Luminance(e[0], e[1], e[2]);
+        palette[i] = imaging::Luminance(e[2], e[1], e[0]);
     }
     for (int32_t y = 0; y < rect.Height; ++y) {
         const uint8_t* row = image.Row(image.Height() - 1 - (rect.Top + y));
@@ -111,9 +78,9 @@ GreyImage ExtractGrey(const PackedBitmap& image, const PixelRect& rect)
             const int32_t sx = rect.Left + x;
             if (bits == 24) {
                 const uint8_t* p = row + 3 * static_cast<size_t>(sx);
-                out[x] = Luminance(p[0], p[1], p[2]);
+                out[x] = imaging::Luminance(p[2], p[1], p[0]);
             } else {
-                out[x] = palette[IndexAt(row, sx, bits)];
+                out[x] = palette[imaging::PixelIndex(row, sx, bits)];
             }
         }
     }
@@ -153,7 +120,7 @@ void DrawWindowRectangle(PackedBitmap& image, const PixelRect& rect)
     int best = 256;
     for (uint32_t i = 0; i < image.ColorTableEntries(); ++i) {
         const uint8_t* e = image.ColorEntry(i);
-        const int level = Luminance(e[0], e[1], e[2]);
+        const int level = imaging::Luminance(e[2], e[1], e[0]);
         if (level < best) {
             best = level;
             darkest = i;
@@ -169,7 +136,7 @@ void DrawWindowRectangle(PackedBitmap& image, const PixelRect& rect)
             p[1] = 0;
             p[2] = 255;
         } else {
-            SetIndexAt(row, x, bits, darkest);
+            imaging::SetPixelIndex(row, x, bits, static_cast<uint8_t>(darkest));
         }
     };
     const int32_t outerLeft = rect.Left - thick;

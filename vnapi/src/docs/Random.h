@@ -1,6 +1,7 @@
-// A small deterministic random source: the same seed gives the same numbers
-// on every platform and library, so documents, images and signals repeat byte
-// for byte. (The standard distributions are implementation-defined.)
+// The one deterministic random source of the library (SplitMix64): the same
+// seed gives the same numbers on every platform and library, so documents,
+// images, signals and the unit's own values repeat byte for byte. (The
+// standard distributions are implementation-defined.)
 #pragma once
 
 #include <cmath>
@@ -8,7 +9,11 @@
 
 class DocRandom {
 public:
-    explicit DocRandom(uint64_t seed) : State(seed ^ 0x9E3779B97F4A7C15ull) {}
+    explicit DocRandom(uint64_t seed) : State(seed ^ Golden) {}
+
+    // A source whose state starts at the given value, unmixed: the unit's
+    // families of values are seeded so.
+    static DocRandom WithState(uint64_t state) { return DocRandom(state ^ Golden); }
 
     // Seeds that mix several numbers, e.g. (feeder seed, document index, purpose).
     static uint64_t Mix(uint64_t a, uint64_t b, uint64_t c = 0)
@@ -20,7 +25,7 @@ public:
 
     uint64_t Next()
     {
-        State += 0x9E3779B97F4A7C15ull;
+        State += Golden;
         return Finalise(State);
     }
 
@@ -35,6 +40,9 @@ public:
         return lo + static_cast<int>(Next() % span);
     }
 
+    // 0 .. bound-1 (bound > 0).
+    uint32_t Below(uint32_t bound) { return static_cast<uint32_t>(Next() % bound); }
+
     // Standard normal (Box-Muller; one value per call keeps the stream simple).
     double Normal()
     {
@@ -46,6 +54,8 @@ public:
     }
 
 private:
+    static constexpr uint64_t Golden = 0x9E3779B97F4A7C15ull;
+
     static uint64_t Finalise(uint64_t z)
     {
         z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -55,3 +65,9 @@ private:
 
     uint64_t State;
 };
+
+// A seed for one item of a seeded family (document n of unit seed s, ...).
+inline uint64_t MixSeed(uint64_t seed, uint64_t item, uint64_t salt = 0)
+{
+    return DocRandom::WithState(seed * 0x100000001B3ull ^ (item + 0x632BE59BD9B4E019ull * (salt + 1))).Next();
+}

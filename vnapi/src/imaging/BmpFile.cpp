@@ -1,26 +1,30 @@
-#include "imaging/BmpFile.h"
+#include "vnapi/imaging/BmpFile.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "imaging/FileBytes.h"
-#include "imaging/ImagePixels.h"
-#include "imaging/ImageReplies.h"
 #include "vnapi/ByteOrder.h"
+#include "vnapi/VnCodes.h"
+#include "vnapi/imaging/FileBytes.h"
+#include "vnapi/imaging/ImagePixels.h"
 
 namespace imaging {
 
 int32_t EncodeBmp(const PackedBitmap* image, std::vector<uint8_t>* file)
 {
     if (file == nullptr)
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
     if (!IsUsable(image))
-        return ReplyImageNotPresent;
+        return VnReplyImageNotPresent;
+    // A header whose image size claims more than the block holds would send
+    // a reader past the end of the file.
+    if (image->PixelOffset() + static_cast<uint64_t>(image->ImageSize()) > image->Bytes().size())
+        return VnReplyDibNotCreated;
     const size_t colorTableSize = 4u * image->ColorTableEntries();
     const size_t dataSize = image->PixelOffset() + image->RowStride() * static_cast<size_t>(image->Height());
     const size_t fileSize = BmpFileHeaderSize + dataSize;
     if (fileSize > UINT32_MAX)
-        return ReplyDibNotCreated;
+        return VnReplyDibNotCreated;
     file->assign(fileSize, 0);
     uint8_t* h = file->data();
     h[0] = 'B';
@@ -30,18 +34,18 @@ int32_t EncodeBmp(const PackedBitmap* image, std::vector<uint8_t>* file)
     le::WriteU16(h + 8, 0);
     le::WriteU32(h + 10, static_cast<uint32_t>(BmpFileHeaderSize + PackedBitmap::HeaderSize + colorTableSize));
     std::memcpy(h + BmpFileHeaderSize, image->Bytes().data(), dataSize);
-    return ReplyOk;
+    return VnReplyOk;
 }
 
 int32_t SaveBmp(const PackedBitmap* image, const char* path)
 {
     if (path == nullptr)
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
     std::vector<uint8_t> file;
     const int32_t reply = EncodeBmp(image, &file);
-    if (reply != ReplyOk)
+    if (reply != VnReplyOk)
         return reply;
-    return WriteFileBytes(path, file.data(), file.size()) ? ReplyOk : ReplyDibNotCreated;
+    return WriteFileBytes(path, file.data(), file.size()) ? VnReplyOk : VnReplyDibNotCreated;
 }
 
 namespace {
@@ -56,15 +60,15 @@ bool IsKnownInfoHeaderSize(uint32_t size)
 int32_t DecodeBmp(const uint8_t* data, size_t size, ImageHandle* image)
 {
     if (image == nullptr || (data == nullptr && size > 0))
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
     if (size < BmpFileHeaderSize + PackedBitmap::HeaderSize || data[0] != 'B' || data[1] != 'M')
-        return ReplyDibNotCreated;
+        return VnReplyDibNotCreated;
 
     const uint32_t pixelOffset = le::ReadU32(data + 10);
     const uint8_t* info = data + BmpFileHeaderSize;
     const uint32_t infoSize = le::ReadU32(info);
     if (!IsKnownInfoHeaderSize(infoSize) || BmpFileHeaderSize + infoSize > size)
-        return ReplyDibNotCreated;
+        return VnReplyDibNotCreated;
 
     const int32_t width = le::ReadI32(info + 4);
     const int32_t rawHeight = le::ReadI32(info + 8);
@@ -76,33 +80,33 @@ int32_t DecodeBmp(const uint8_t* data, size_t size, ImageHandle* image)
     const uint32_t colorsUsed = le::ReadU32(info + 32);
 
     if (planes != 1 || compression != 0)
-        return ReplyDibNotCreated;
+        return VnReplyDibNotCreated;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24)
-        return ReplyDibNotCreated;
+        return VnReplyDibNotCreated;
     // INT32_MIN has no positive counterpart; the side limit rules it out first.
     if (width <= 0 || width > MaxImageSide || rawHeight == 0 || rawHeight < -MaxImageSide ||
         rawHeight > MaxImageSide)
-        return ReplyDibNotCreated;
+        return VnReplyDibNotCreated;
     const bool topDown = rawHeight < 0;
     const int32_t height = topDown ? -rawHeight : rawHeight;
 
     const uint32_t tableEntries = bits <= 8 ? (1u << bits) : 0u;
     const uint32_t fileEntries = bits <= 8 ? (colorsUsed == 0 ? tableEntries : colorsUsed) : 0u;
     if (fileEntries > tableEntries)
-        return ReplyDibNotCreated;
+        return VnReplyDibNotCreated;
     const size_t tableStart = BmpFileHeaderSize + infoSize;
     const size_t tableEnd = tableStart + 4u * static_cast<size_t>(fileEntries);
     if (tableEnd > size || tableEnd > pixelOffset)
-        return ReplyDibNotCreated;
+        return VnReplyDibNotCreated;
 
     const size_t stride = PackedBitmap::StrideFor(width, bits);
     const size_t pixelBytes = stride * static_cast<size_t>(height);
     if (pixelBytes > MaxPixelBytes || pixelOffset > size || size - pixelOffset < pixelBytes)
-        return ReplyDibNotCreated;
+        return VnReplyDibNotCreated;
 
     auto result = PackedBitmap::Create(width, height, bits, 0);
     if (!result)
-        return ReplyDibNotCreated;
+        return VnReplyDibNotCreated;
     result->SetResolution(std::max(xPelsPerMeter, 0), std::max(yPelsPerMeter, 0));
     for (uint32_t i = 0; i < tableEntries; ++i) {
         uint8_t* entry = result->ColorEntry(i);
@@ -121,13 +125,13 @@ int32_t DecodeBmp(const uint8_t* data, size_t size, ImageHandle* image)
         std::memcpy(result->Row(r), data + pixelOffset + static_cast<size_t>(fileRow) * stride, stride);
     }
     *image = std::move(result);
-    return ReplyOk;
+    return VnReplyOk;
 }
 
 int32_t LoadBmp(const char* path, ImageHandle* image)
 {
     if (path == nullptr || image == nullptr)
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
     std::vector<uint8_t> bytes;
     // Header, the largest colour table and the largest pixel area accepted.
     constexpr size_t MaxFileBytes = BmpFileHeaderSize + 124 + 1024 + MaxPixelBytes;
@@ -135,9 +139,9 @@ int32_t LoadBmp(const char* path, ImageHandle* image)
     case FileReadResult::Ok:
         return DecodeBmp(bytes.data(), bytes.size(), image);
     case FileReadResult::CannotOpen:
-        return ReplyImageNotPresent;
+        return VnReplyImageNotPresent;
     default:
-        return ReplyDibNotCreated;
+        return VnReplyDibNotCreated;
     }
 }
 

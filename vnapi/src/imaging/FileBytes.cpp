@@ -1,4 +1,4 @@
-#include "imaging/FileBytes.h"
+#include "vnapi/imaging/FileBytes.h"
 
 #include <cstdio>
 #include <memory>

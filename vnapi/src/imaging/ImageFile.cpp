@@ -1,12 +1,12 @@
-#include "imaging/ImageFile.h"
+#include "vnapi/imaging/ImageFile.h"
 
 #include <vector>
 
-#include "imaging/BmpFile.h"
-#include "imaging/FileBytes.h"
-#include "imaging/ImageReplies.h"
-#include "imaging/JpegFile.h"
-#include "imaging/TiffFile.h"
+#include "vnapi/VnCodes.h"
+#include "vnapi/imaging/BmpFile.h"
+#include "vnapi/imaging/FileBytes.h"
+#include "vnapi/imaging/JpegFile.h"
+#include "vnapi/imaging/TiffFile.h"
 
 namespace imaging {
 
@@ -30,15 +30,15 @@ ImageFileKind ImageFileKindOf(const uint8_t* head, size_t size)
 int32_t LoadImageFile(const char* path, ImageHandle* image)
 {
     if (path == nullptr || image == nullptr)
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
     std::vector<uint8_t> head;
     switch (ReadFileHead(path, 4, &head)) {
     case FileReadResult::Ok:
         break;
     case FileReadResult::CannotOpen:
-        return ReplyImageNotPresent;
+        return VnReplyImageNotPresent;
     default:
-        return ReplyDibNotCreated;
+        return VnReplyDibNotCreated;
     }
     switch (ImageFileKindOf(head.data(), head.size())) {
     case ImageFileKind::Bmp:
@@ -48,7 +48,7 @@ int32_t LoadImageFile(const char* path, ImageHandle* image)
     case ImageFileKind::Tiff:
         return LoadTiff(path, image);
     default:
-        return ReplyDibNotCreated;
+        return VnReplyDibNotCreated;
     }
 }
 

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <cstring>
 
-#include "imaging/ImagePixels.h"
-#include "imaging/ImageReplies.h"
+#include "vnapi/VnCodes.h"
+#include "vnapi/imaging/ImagePixels.h"
 
 namespace imaging {
 
@@ -72,11 +72,11 @@ std::vector<uint8_t> AdaptiveBlackMask(const std::vector<uint8_t>& grey, int32_t
 int32_t ConvertImageToBW(int32_t method, const PackedBitmap* source, ImageHandle* result, uint16_t parameter)
 {
     if (result == nullptr)
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
     if (!IsUsable(source))
-        return ReplyImageNotPresent;
+        return VnReplyImageNotPresent;
     if (method != BwAdaptiveMethod && method != BwThresholdMethod)
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
 
     const int32_t width = source->Width();
     const int32_t height = source->Height();
@@ -94,7 +94,7 @@ int32_t ConvertImageToBW(int32_t method, const PackedBitmap* source, ImageHandle
 
     auto image = CreateWithResolutionOf(*source, width, height, 1);
     if (!image)
-        return ReplyImageNotPresent;
+        return VnReplyImageNotPresent;
     for (int32_t r = 0; r < height; ++r) {
         uint8_t* row = image->Row(r);
         const uint8_t* mask = black.data() + static_cast<size_t>(r) * static_cast<size_t>(width);
@@ -104,7 +104,7 @@ int32_t ConvertImageToBW(int32_t method, const PackedBitmap* source, ImageHandle
         }
     }
     *result = std::move(image);
-    return ReplyOk;
+    return VnReplyOk;
 }
 
 // ---- Brightness and contrast -----------------------------------------------
@@ -116,9 +116,9 @@ uint8_t ClipToByte(double value) { return static_cast<uint8_t>(std::clamp(std::l
 int32_t ApplyToneTable(const PackedBitmap* source, const std::array<uint8_t, 256>& table, ImageHandle* result)
 {
     if (result == nullptr)
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
     if (!IsUsable(source))
-        return ReplyImageNotPresent;
+        return VnReplyImageNotPresent;
     auto image = std::make_unique<PackedBitmap>(source->Bytes());
     const uint16_t bits = image->BitCount();
     if (bits == 24 || (bits == 8 && HasGreyRamp(*image))) {
@@ -137,7 +137,7 @@ int32_t ApplyToneTable(const PackedBitmap* source, const std::array<uint8_t, 256
         }
     }
     *result = std::move(image);
-    return ReplyOk;
+    return VnReplyOk;
 }
 
 } // namespace
@@ -218,18 +218,18 @@ int32_t CutImage(const PackedBitmap* source, uint16_t inch, float x, float y, fl
                  ImageHandle* result)
 {
     if (result == nullptr)
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
     if (!IsUsable(source))
-        return ReplyImageNotPresent;
+        return VnReplyImageNotPresent;
     PixelWindow window;
     if (!CutWindowInPixels(source->Width(), source->Height(), HorizontalDpiOrDefault(*source),
                            VerticalDpiOrDefault(*source), inch, x, y, width, height, &window))
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
 
     const uint16_t bits = source->BitCount();
     auto image = CreateWithResolutionOf(*source, window.Width, window.Height, bits);
     if (!image)
-        return ReplyImageNotPresent;
+        return VnReplyImageNotPresent;
     if (const uint32_t entries = source->ColorTableEntries(); entries > 0)
         std::memcpy(image->ColorEntry(0), source->ColorEntry(0), 4u * entries);
     for (int32_t r = 0; r < window.Height; ++r) {
@@ -245,7 +245,7 @@ int32_t CutImage(const PackedBitmap* source, uint16_t inch, float x, float y, fl
         }
     }
     *result = std::move(image);
-    return ReplyOk;
+    return VnReplyOk;
 }
 
 } // namespace imaging

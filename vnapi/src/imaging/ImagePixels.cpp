@@ -1,4 +1,4 @@
-#include "imaging/ImagePixels.h"
+#include "vnapi/imaging/ImagePixels.h"
 
 namespace imaging {
 

@@ -1,4 +1,4 @@
-#include "imaging/JpegFile.h"
+#include "vnapi/imaging/JpegFile.h"
 
 #include <algorithm>
 #include <csetjmp>
@@ -7,9 +7,9 @@
 
 #include <jpeglib.h>
 
-#include "imaging/FileBytes.h"
-#include "imaging/ImagePixels.h"
-#include "imaging/ImageReplies.h"
+#include "vnapi/VnCodes.h"
+#include "vnapi/imaging/FileBytes.h"
+#include "vnapi/imaging/ImagePixels.h"
 
 namespace imaging {
 
@@ -133,12 +133,12 @@ uint16_t DensityFromPelsPerMeter(int32_t pelsPerMeter)
 int32_t EncodeJpeg(const PackedBitmap* image, int32_t quality, std::vector<uint8_t>* file)
 {
     if (file == nullptr)
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
     if (!IsUsable(image))
-        return ReplyImageNotPresent;
+        return VnReplyImageNotPresent;
     // libjpeg's own limit on each side.
     if (image->Width() > JPEG_MAX_DIMENSION || image->Height() > JPEG_MAX_DIMENSION)
-        return ReplyJpegNotCreated;
+        return VnReplyJpegNotCreated;
 
     EncodeJob job;
     job.Width = image->Width();
@@ -169,20 +169,20 @@ int32_t EncodeJpeg(const PackedBitmap* image, int32_t quality, std::vector<uint8
     VectorDestination dest{};
     dest.Out = &encoded;
     if (!Compress(job, &dest))
-        return ReplyJpegNotCreated;
+        return VnReplyJpegNotCreated;
     *file = std::move(encoded);
-    return ReplyOk;
+    return VnReplyOk;
 }
 
 int32_t SaveJpeg(const PackedBitmap* image, int32_t quality, const char* path)
 {
     if (path == nullptr)
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
     std::vector<uint8_t> file;
     const int32_t reply = EncodeJpeg(image, quality, &file);
-    if (reply != ReplyOk)
+    if (reply != VnReplyOk)
         return reply;
-    return WriteFileBytes(path, file.data(), file.size()) ? ReplyOk : ReplyJpegNotCreated;
+    return WriteFileBytes(path, file.data(), file.size()) ? VnReplyOk : VnReplyJpegNotCreated;
 }
 
 namespace {
@@ -269,16 +269,16 @@ bool Decompress(const uint8_t* data, size_t size, DecodeJob* job)
 int32_t DecodeJpeg(const uint8_t* data, size_t size, ImageHandle* image)
 {
     if (image == nullptr || (data == nullptr && size > 0))
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
     if (size < 4)
-        return ReplyJpegNotCreated;
+        return VnReplyJpegNotCreated;
     DecodeJob job;
     if (!Decompress(data, size, &job))
-        return ReplyJpegNotCreated;
+        return VnReplyJpegNotCreated;
 
     auto result = PackedBitmap::Create(job.Width, job.Height, job.Components == 1 ? 8 : 24, 0);
     if (!result)
-        return ReplyJpegNotCreated;
+        return VnReplyJpegNotCreated;
     result->SetResolution(job.XPelsPerMeter, job.YPelsPerMeter);
     const size_t rowBytes = static_cast<size_t>(job.Width) * static_cast<size_t>(job.Components);
     for (int32_t y = 0; y < job.Height; ++y) {
@@ -302,21 +302,21 @@ int32_t DecodeJpeg(const uint8_t* data, size_t size, ImageHandle* image)
         }
     }
     *image = std::move(result);
-    return ReplyOk;
+    return VnReplyOk;
 }
 
 int32_t LoadJpeg(const char* path, ImageHandle* image)
 {
     if (path == nullptr || image == nullptr)
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
     std::vector<uint8_t> bytes;
     switch (ReadFileBytes(path, MaxPixelBytes, &bytes)) {
     case FileReadResult::Ok:
         return DecodeJpeg(bytes.data(), bytes.size(), image);
     case FileReadResult::CannotOpen:
-        return ReplyImageNotPresent;
+        return VnReplyImageNotPresent;
     default:
-        return ReplyJpegNotCreated;
+        return VnReplyJpegNotCreated;
     }
 }
 

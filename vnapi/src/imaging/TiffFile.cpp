@@ -1,4 +1,4 @@
-#include "imaging/TiffFile.h"
+#include "vnapi/imaging/TiffFile.h"
 
 #include <cmath>
 #include <cstdarg>
@@ -9,23 +9,23 @@
 
 #include <tiffio.h>
 
-#include "imaging/FileBytes.h"
-#include "imaging/ImagePixels.h"
-#include "imaging/ImageReplies.h"
+#include "vnapi/VnCodes.h"
+#include "vnapi/imaging/FileBytes.h"
+#include "vnapi/imaging/ImagePixels.h"
 
 namespace imaging {
 
 uint16_t TiffCompressionOf(int32_t tiffType)
 {
     switch (tiffType) {
-    case TiffUncompressed:
+    case VnTiffUncompressed:
         return COMPRESSION_NONE;
-    case TiffCcittRle:
+    case VnTiffCcittRle:
         return COMPRESSION_CCITTRLE;
-    case TiffCcittGroup3OneD:
-    case TiffCcittGroup3TwoD:
+    case VnTiffCcittGroup3OneD:
+    case VnTiffCcittGroup3TwoD:
         return COMPRESSION_CCITTFAX3;
-    case TiffCcittGroup4:
+    case VnTiffCcittGroup4:
         return COMPRESSION_CCITTFAX4;
     default:
         return 0;
@@ -170,14 +170,14 @@ int32_t SaveTiff(const PackedBitmap* image, const char* path, int32_t tiffType)
 {
     const uint16_t compression = TiffCompressionOf(tiffType);
     if (path == nullptr || compression == 0)
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
     if (!IsUsable(image))
-        return ReplyImageNotPresent;
+        return VnReplyImageNotPresent;
 
     TiffStatus status;
     TiffPointer tiff = OpenTiff(path, "w", &status);
     if (!tiff)
-        return ReplyTiffNotCreated;
+        return VnReplyTiffNotCreated;
     TIFF* t = tiff.get();
     TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image->Width()));
     TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image->Height()));
@@ -186,16 +186,16 @@ int32_t SaveTiff(const PackedBitmap* image, const char* path, int32_t tiffType)
     TIFFSetField(t, TIFFTAG_COMPRESSION, compression);
     SetResolutionTags(t, *image);
 
-    const bool bilevel = tiffType != TiffUncompressed;
+    const bool bilevel = tiffType != VnTiffUncompressed;
     std::vector<uint16_t> colormap;
     if (bilevel) {
         TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 1);
         TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 1);
         TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISWHITE);
         TIFFSetField(t, TIFFTAG_FILLORDER, FILLORDER_MSB2LSB);
-        if (tiffType == TiffCcittGroup3OneD)
+        if (tiffType == VnTiffCcittGroup3OneD)
             TIFFSetField(t, TIFFTAG_GROUP3OPTIONS, 0);
-        else if (tiffType == TiffCcittGroup3TwoD)
+        else if (tiffType == VnTiffCcittGroup3TwoD)
             TIFFSetField(t, TIFFTAG_GROUP3OPTIONS, GROUP3OPT_2DENCODING);
     } else {
         SetNativeTags(t, *image, &colormap);
@@ -207,9 +207,9 @@ int32_t SaveTiff(const PackedBitmap* image, const char* path, int32_t tiffType)
     tiff.reset();
     if (!written || !directory || status.Failed) {
         std::remove(path);
-        return ReplyTiffNotCreated;
+        return VnReplyTiffNotCreated;
     }
-    return ReplyOk;
+    return VnReplyOk;
 }
 
 namespace {
@@ -362,23 +362,23 @@ std::unique_ptr<PackedBitmap> ReadThroughRgba(TIFF* tiff, const TiffLayout& layo
 int32_t LoadTiff(const char* path, ImageHandle* image)
 {
     if (path == nullptr || image == nullptr)
-        return ReplyInvalidCommand;
+        return VnReplyInvalidCommand;
     std::vector<uint8_t> head;
     if (ReadFileHead(path, 4, &head) == FileReadResult::CannotOpen)
-        return ReplyImageNotPresent;
+        return VnReplyImageNotPresent;
 
     TiffStatus status;
     TiffPointer tiff = OpenTiff(path, "r", &status);
     if (!tiff)
-        return ReplyTiffNotCreated;
+        return VnReplyTiffNotCreated;
     TIFF* t = tiff.get();
 
     TiffLayout layout;
     if (!TIFFGetField(t, TIFFTAG_IMAGEWIDTH, &layout.Width) || !TIFFGetField(t, TIFFTAG_IMAGELENGTH, &layout.Height))
-        return ReplyTiffNotCreated;
+        return VnReplyTiffNotCreated;
     if (layout.Width == 0 || layout.Height == 0 || layout.Width > static_cast<uint32_t>(MaxImageSide) ||
         layout.Height > static_cast<uint32_t>(MaxImageSide))
-        return ReplyTiffNotCreated;
+        return VnReplyTiffNotCreated;
     TIFFGetFieldDefaulted(t, TIFFTAG_BITSPERSAMPLE, &layout.Bits);
     TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &layout.Samples);
     TIFFGetFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &layout.Planar);
@@ -387,13 +387,20 @@ int32_t LoadTiff(const char* path, ImageHandle* image)
     layout.HasPhotometric = TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &layout.Photometric) != 0;
 
     const DirectKind kind = DirectKindOf(t, layout);
+    // The pixels are paid for before any of them is read: a short header may
+    // claim any size.
+    const uint32_t bitsPerPixel = kind == DirectKind::Grey || kind == DirectKind::Palette ? layout.Bits
+                                  : kind == DirectKind::Rgb                                 ? 24
+                                                                                            : 32;
+    if (!FitsPixelBudget(layout.Width, layout.Height, bitsPerPixel))
+        return VnReplyTiffNotCreated;
     std::unique_ptr<PackedBitmap> result =
         kind == DirectKind::None ? ReadThroughRgba(t, layout) : ReadDirect(t, layout, kind);
     if (!result || status.Failed)
-        return ReplyTiffNotCreated;
+        return VnReplyTiffNotCreated;
     ReadResolution(t, result.get());
     *image = std::move(result);
-    return ReplyOk;
+    return VnReplyOk;
 }
 
 } // namespace imaging

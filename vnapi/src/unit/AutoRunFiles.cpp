@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "imaging/BmpFile.h"
-#include "imaging/ImageReplies.h"
-#include "imaging/JpegFile.h"
-#include "imaging/TiffFile.h"
+#include "vnapi/VnCodes.h"
+#include "vnapi/imaging/BmpFile.h"
+#include "vnapi/imaging/JpegFile.h"
+#include "vnapi/imaging/TiffFile.h"
 
 namespace virtualunit {
 
@@ -13,9 +13,9 @@ namespace {
 
 bool IsTiffType(uint16_t format)
 {
-    return format == imaging::TiffUncompressed || format == imaging::TiffCcittRle ||
-           format == imaging::TiffCcittGroup3OneD || format == imaging::TiffCcittGroup3TwoD ||
-           format == imaging::TiffCcittGroup4;
+    return format == VnTiffUncompressed || format == VnTiffCcittRle ||
+           format == VnTiffCcittGroup3OneD || format == VnTiffCcittGroup3TwoD ||
+           format == VnTiffCcittGroup4;
 }
 
 } // namespace
@@ -50,7 +50,7 @@ int32_t SaveAutoRunImage(const PackedBitmap& image, const std::string& path, uin
         return imaging::SaveBmp(&image, path.c_str());
     if (IsTiffType(format))
         return imaging::SaveTiff(&image, path.c_str(), format);
-    return imaging::ReplyInvalidCommand;
+    return VnReplyInvalidCommand;
 }
 
 } // namespace virtualunit

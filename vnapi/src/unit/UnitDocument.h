@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "docs/Document.h"
-#include "docs/DocumentRenderer.h"
+#include "docs/DocumentScanner.h"
 #include "docs/MagneticSignal.h"
 #include "docs/MicrDecoder.h"
 
@@ -21,7 +21,7 @@ namespace virtualunit {
 struct PassSettings {
     ScanParams Scan;
     head::HeadParams Head;
-    uint16_t ScanMode = 5;
+    uint16_t ScanMode = VnScanModeGrey256At200;
     // The cameras were asked for (a side other than 'N' at the feed).
     bool Scanned = false;
     uint16_t CodelineRequest = 0;

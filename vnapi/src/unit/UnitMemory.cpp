@@ -7,7 +7,7 @@
 
 #include <unistd.h>
 
-#include "unit/UnitRandom.h"
+#include "docs/Random.h"
 #include "vnapi/ByteOrder.h"
 
 namespace virtualunit {
@@ -44,15 +44,15 @@ std::array<uint32_t*, 9> Counters(HistoryRecord& h)
 
 UnitMemory FreshMemory(const UnitPhysics& physics, const std::array<uint8_t, 4>& features, uint32_t seed)
 {
-    UnitRandom random(MixSeed(seed, 0, 11));
+    DocRandom random = DocRandom::WithState(MixSeed(seed, 0, 11));
     UnitMemory memory;
     // Off by enough to fail a check, little enough for a calibration to
     // correct in a pass or two: gain about 10 % low, time sample about 5 %
     // high, image scale about 3 % off.
-    memory.Trimmer = static_cast<uint8_t>(physics.RightTrimmer - random.Between(15, 21));
+    memory.Trimmer = static_cast<uint8_t>(physics.RightTrimmer - random.Int(15, 21));
     memory.TimeSample = static_cast<uint16_t>(physics.RightTimeSample + physics.RightTimeSample / 20 +
-                                              random.Between(0, 4));
-    memory.ImageCalibration = static_cast<uint16_t>(physics.RightImageCalibration - random.Between(45, 60));
+                                              random.Int(0, 4));
+    memory.ImageCalibration = static_cast<uint16_t>(physics.RightImageCalibration - random.Int(45, 60));
     memory.Configuration = features;
 
     // The factory's EEPROM: a small identification block, a parameter table,
@@ -66,8 +66,8 @@ UnitMemory FreshMemory(const UnitPhysics& physics, const std::array<uint8_t, 4>&
     le::WriteU16(e + 4, physics.Generation);
     le::WriteU32(e + 6, 100000u + static_cast<uint32_t>(MixSeed(seed, 0, 3) % 900000u));
     le::WriteU16(e + 10, 2024);
-    e[12] = static_cast<uint8_t>(random.Between(1, 12));
-    e[13] = static_cast<uint8_t>(random.Between(1, 28));
+    e[12] = static_cast<uint8_t>(random.Int(1, 12));
+    e[13] = static_cast<uint8_t>(random.Int(1, 28));
     e[14] = 0;
     e[15] = 0;
     for (size_t i = 16; i < 64; ++i)

@@ -1,18 +1,18 @@
 #include "unit/UnitPhysics.h"
 
-#include "unit/UnitRandom.h"
+#include "docs/Random.h"
 
 namespace virtualunit {
 
 UnitPhysics PhysicsFor(uint16_t generation, uint32_t seed)
 {
-    UnitRandom random(MixSeed(seed, 0, 7));
+    DocRandom random = DocRandom::WithState(MixSeed(seed, 0, 7));
     UnitPhysics physics;
     physics.Generation = generation;
     // Heads and belts differ a little from unit to unit.
-    physics.RightTrimmer = static_cast<uint8_t>(random.Between(104, 140));
-    physics.RightTimeSample = static_cast<uint16_t>(random.Between(384, 416));
-    physics.RightImageCalibration = static_cast<uint16_t>(random.Between(1660, 1730));
+    physics.RightTrimmer = static_cast<uint8_t>(random.Int(104, 140));
+    physics.RightTimeSample = static_cast<uint16_t>(random.Int(384, 416));
+    physics.RightImageCalibration = static_cast<uint16_t>(random.Int(1660, 1730));
     return physics;
 }
 

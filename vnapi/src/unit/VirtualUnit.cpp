@@ -7,8 +7,8 @@
 #include <thread>
 
 #include "docs/ChequeGenerator.h"
+#include "docs/Random.h"
 #include "unit/UnitSetupFile.h"
-#include "unit/UnitRandom.h"
 #include "vnapi/ByteOrder.h"
 
 namespace virtualunit {
@@ -57,7 +57,7 @@ UnitIdentity IdentityFor(const VirtualUnitSetup& setup)
 {
     UnitIdentity id;
     const uint32_t serial = SerialNumber(setup.Seed);
-    const bool inkjet = (setup.Features[0] & feature::Inkjet) != 0;
+    const bool inkjet = (setup.Features[0] & VnFeatureInkjet) != 0;
     if (setup.Generation == 39) {
         id.Model = "Varn S1";
         id.Firmware = "1.07";
@@ -100,25 +100,25 @@ bool IsOperationName(std::string_view name)
 std::optional<uint8_t> SenseKeyForReply(int32_t r)
 {
     switch (r) {
-    case reply::FeederEmpty:
-        return sense::FeederEmpty;
-    case reply::Jammed:
-        return sense::PaperJam;
+    case VnReplyFeederEmpty:
+        return VnSenseFeederEmpty;
+    case VnReplyJammed:
+        return VnSensePaperJam;
     case -2:
-    case reply::HardwareError:
-        return sense::HardwareError;
+    case VnReplyHardwareError:
+        return VnSenseHardwareError;
     case -8:
-        return sense::Busy;
-    case reply::InvalidCommand:
-        return sense::IllegalCommand;
+        return VnSenseBusy;
+    case VnReplyInvalidCommand:
+        return VnSenseIllegalCommand;
     case -11:
     case -13:
-        return sense::Aborted;
-    case reply::CalibrationFailed:
-        return sense::CalibrationAborted;
+        return VnSenseAborted;
+    case VnReplyCalibrationFailed:
+        return VnSenseCalibrationAborted;
     default:
         if (r <= -348 && r >= -363)
-            return sense::CalibrationAborted;
+            return VnSenseCalibrationAborted;
         return std::nullopt;
     }
 }
@@ -188,7 +188,7 @@ void VirtualUnit::Persist()
 
 bool VirtualUnit::ArmOperationFault(const std::string& operation, int32_t r)
 {
-    if (r == reply::Ok || !IsOperationName(operation))
+    if (r == VnReplyOk || !IsOperationName(operation))
         return false;
     OperationFaults.push_back({operation, r});
     return true;
@@ -215,17 +215,17 @@ std::optional<int32_t> VirtualUnit::TakeOperationFault(std::string_view operatio
 
 void VirtualUnit::ApplyReplyEffect(std::string_view operation, int32_t r)
 {
-    if (r == reply::Disconnected) {
+    if (r == VnReplyDisconnected) {
         Connected = false;
         return;
     }
-    if (r == reply::Jammed) {
+    if (r == VnReplyJammed) {
         // A feed that jams takes the front document with it.
         if (operation == "Varn_DocHandle" || operation == "Varn_AutoDocHandle" || operation == "Varn_GetDocData")
-            JamFrontDocument(sense::PaperJam);
+            JamFrontDocument(VnSensePaperJam);
         else {
             Jammed = true;
-            JamSense = sense::PaperJam;
+            JamSense = VnSensePaperJam;
         }
         return;
     }
@@ -249,14 +249,14 @@ std::optional<VirtualUnit::ArmedDocumentFault> VirtualUnit::TakeDocumentFault(ui
 int32_t VirtualUnit::Open(uint16_t connectionType, uint16_t* handle)
 {
     if (!handle)
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     if (connectionType == VnConnectionNetworkBox)
-        return reply::BoxNotFound; // no network box answers yet
+        return VnReplyBoxNotFound; // no network box answers yet
     if (connectionType != VnConnectionUsb)
-        return reply::ConnectionFailed;
+        return VnReplyConnectionFailed;
     if (Connected) {
         *handle = Handle;
-        return reply::AlreadyConnected;
+        return VnReplyAlreadyConnected;
     }
     Connected = true;
     if (Feeder.empty())
@@ -266,29 +266,29 @@ int32_t VirtualUnit::Open(uint16_t connectionType, uint16_t* handle)
     if (NextHandle == 0)
         NextHandle = 1;
     *handle = Handle;
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 int32_t VirtualUnit::Close(uint16_t handle)
 {
     if (!IsOpen(handle))
-        return reply::PeripheralNotFound;
+        return VnReplyPeripheralNotFound;
     Connected = false;
     Handle = 0;
     ++InterruptionCount;
     Run = RunState::None; // the job is forgotten
     Persist();
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 int32_t VirtualUnit::SetAddress(uint16_t connectionType, const char* text, uint16_t port, bool byNodeName)
 {
     if (connectionType != VnConnectionUsb && connectionType != VnConnectionNetworkBox)
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     AddressType = connectionType;
     (byNodeName ? NodeName : IpAddress) = text ? text : "";
     Port = port;
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 // ---- Status --------------------------------------------------------------
@@ -300,33 +300,33 @@ uint8_t VirtualUnit::SenseKey() const
     if (ErrorSense)
         return *ErrorSense;
     if (DoubleLeafWarning)
-        return sense::OkDoubleLeafingOccurred;
+        return VnSenseOkDoubleLeafingOccurred;
     if (Feeder.empty())
-        return sense::FeederEmpty;
-    return sense::Ok;
+        return VnSenseFeederEmpty;
+    return VnSenseOk;
 }
 
 std::array<uint8_t, 2> VirtualUnit::SensorBytes() const
 {
     uint8_t first = 0;
     if (!Feeder.empty())
-        first |= sensor::DocumentInFeeder;
+        first |= VnSensorDocumentInFeeder;
     // A stuck document sits at the path entrance, over the trigger photo.
     if (Path == PathState::Stuck)
-        first |= sensor::TriggerCovered;
-    if (Set.InkjetBoardSilent && (Set.Features[0] & feature::Inkjet))
-        first |= sensor::InkjetSilent;
+        first |= VnSensorTriggerCovered;
+    if (Set.InkjetBoardSilent && (Set.Features[0] & VnFeatureInkjet))
+        first |= VnSensorInkjetSilent;
     if (Path != PathState::Empty)
-        first |= sensor::DocumentRetained;
+        first |= VnSensorDocumentRetained;
     if (JustOn)
-        first |= sensor::JustOn;
+        first |= VnSensorJustOn;
     return {first, 0};
 }
 
 int32_t VirtualUnit::Reset(char resetType)
 {
     if (resetType != '0' && resetType != '1')
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     Work(ResetTime);
     ++InterruptionCount;
     Run = RunState::None; // the job is forgotten
@@ -341,7 +341,7 @@ int32_t VirtualUnit::Reset(char resetType)
     }
     LastReset = resetType;
     ++Resets;
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 // ---- Kept values ---------------------------------------------------------
@@ -362,51 +362,51 @@ void VirtualUnit::SetTrimmer(uint8_t value)
 int32_t VirtualUnit::SetTimeSample(uint16_t value)
 {
     if (value == 0)
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     Memory.TimeSample = value;
     Persist();
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 int32_t VirtualUnit::SetImageCalibration(uint16_t value)
 {
     if (value < ImageCalibrationLowest || value > ImageCalibrationHighest)
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     Memory.ImageCalibration = value;
     Persist();
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 int32_t VirtualUnit::History(uint16_t command, HistoryRecord* record)
 {
     if (command == 1) {
         if (!record)
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         if (record->Size < 40)
-            return reply::BufferTooSmall;
+            return VnReplyDataLost;
         *record = Memory.History;
         record->Size = 40;
-        return reply::Ok;
+        return VnReplyOk;
     }
     if (command == 2) {
         Memory.History = HistoryRecord{};
         Memory.WorkMilliseconds = 0;
         Persist();
-        return reply::Ok;
+        return VnReplyOk;
     }
-    return reply::InvalidCommand;
+    return VnReplyInvalidCommand;
 }
 
 int32_t VirtualUnit::Eeprom(uint16_t command, uint16_t offset, int16_t count, uint8_t* buffer)
 {
     if (command != 0 && command != 1)
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     if (count < 0 || static_cast<size_t>(offset) + static_cast<size_t>(count) > EepromSize)
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     if (count == 0)
-        return reply::Ok;
+        return VnReplyOk;
     if (!buffer)
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     uint8_t* cells = Memory.Eeprom.data() + offset;
     if (command == 0) {
         std::copy(cells, cells + count, buffer);
@@ -414,7 +414,7 @@ int32_t VirtualUnit::Eeprom(uint16_t command, uint16_t offset, int16_t count, ui
         std::copy(buffer, buffer + count, cells);
         Persist();
     }
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 void VirtualUnit::Beep(uint16_t count, uint16_t timeOn, uint16_t timeOff)
@@ -426,10 +426,10 @@ void VirtualUnit::Beep(uint16_t count, uint16_t timeOn, uint16_t timeOff)
 int32_t VirtualUnit::Led(uint16_t color, uint16_t timeOn, uint16_t timeOff)
 {
     if (color > 2) // green, red, amber
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     LastLed = {color, timeOn, timeOff, LastLed.Calls + 1};
     Work(static_cast<uint32_t>(timeOn) + timeOff);
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 std::vector<uint8_t> VirtualUnit::MemoryImage() const
@@ -479,7 +479,7 @@ std::vector<uint8_t> VirtualUnit::MemoryImage() const
     std::copy(Memory.Eeprom.begin(), Memory.Eeprom.end(), p + 0x100);
 
     // Firmware from 0x1000: code-like bytes, each 4 KB page ending erased.
-    UnitRandom random(MixSeed(Set.Seed, Phys.Generation, 13));
+    DocRandom random = DocRandom::WithState(MixSeed(Set.Seed, Phys.Generation, 13));
     for (size_t page = 0x1000; page < MemoryDumpSize; page += 0x1000) {
         const size_t used = 0x0C00 + 4 * random.Below(0x0100);
         for (size_t i = 0; i < 0x1000; ++i) {
@@ -498,7 +498,7 @@ std::vector<uint8_t> VirtualUnit::MemoryImage() const
 
 std::array<uint8_t, 8> VirtualUnit::PhotoValues()
 {
-    UnitRandom random(MixSeed(Set.Seed, PhotoReads++, 5));
+    DocRandom random = DocRandom::WithState(MixSeed(Set.Seed, PhotoReads++, 5));
     const auto reading = [&](bool covered) {
         return static_cast<uint16_t>((covered ? PhotoCovered : PhotoClear) + random.Below(24));
     };
@@ -513,30 +513,30 @@ std::array<uint8_t, 8> VirtualUnit::PhotoValues()
 int32_t VirtualUnit::ScannerCalibration(uint16_t side)
 {
     if (side > 1)
-        return reply::InvalidCommand;
-    const uint8_t needed = side == 1 ? feature::ScannerFront : feature::ScannerBack;
+        return VnReplyInvalidCommand;
+    const uint8_t needed = side == 1 ? VnFeatureScannerFront : VnFeatureScannerBack;
     if (!(Set.Features[1] & needed))
-        return reply::NotSupported;
+        return VnReplyCommandNotSupported;
     Work(ScannerCalibrationTime);
     ++ScannerCalibrations;
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 int32_t VirtualUnit::PhotosCalibration()
 {
     // The sensors are calibrated on an empty path.
     if (Path != PathState::Empty) {
-        ErrorSense = sense::CalibrationAborted;
-        return reply::CalibrationFailed;
+        ErrorSense = VnSenseCalibrationAborted;
+        return VnReplyCalibrationFailed;
     }
     Work(PhotosCalibrationTime);
-    UnitRandom random(MixSeed(Set.Seed, PhotosCalibrations, 17));
+    DocRandom random = DocRandom::WithState(MixSeed(Set.Seed, PhotosCalibrations, 17));
     Memory.PhotosCalibrated = true;
-    Memory.FeederThreshold = static_cast<uint16_t>((PhotoCovered + PhotoClear) / 2 + random.Between(-8, 8));
-    Memory.TriggerThreshold = static_cast<uint16_t>((PhotoCovered + PhotoClear) / 2 + random.Between(-8, 8));
+    Memory.FeederThreshold = static_cast<uint16_t>((PhotoCovered + PhotoClear) / 2 + random.Int(-8, 8));
+    Memory.TriggerThreshold = static_cast<uint16_t>((PhotoCovered + PhotoClear) / 2 + random.Int(-8, 8));
     ++PhotosCalibrations;
     Persist();
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 // ---- Document path -------------------------------------------------------
@@ -559,57 +559,58 @@ void VirtualUnit::JamFrontDocument(uint8_t senseKey)
 
 FeedOutcome VirtualUnit::HandleDocument(const FeedRequest& request)
 {
-    if (request.Destination != 0 && request.Destination != 1 && request.Destination != 5)
-        return {reply::InvalidCommand};
+    if (request.Destination != VnDestinationRetained && request.Destination != VnDestinationSorted &&
+        request.Destination != VnDestinationEjected)
+        return {VnReplyInvalidCommand};
     if (request.PrintMode > 2)
-        return {reply::PrintFormatNotSupported};
+        return {VnReplyPrintFormatNotSupported};
     if (!SidesOf(request.Side) || (request.Side != 'N' && !ScanModeFormat(request.ScanMode, nullptr, nullptr)))
-        return {reply::InvalidCommand};
+        return {VnReplyInvalidCommand};
     if (Jammed || Path == PathState::Stuck) {
         // Whatever is stuck in the path stops every movement.
         Jammed = true;
-        return {reply::Jammed};
+        return {VnReplyJammed};
     }
     return request.Release ? Release(request) : Feed(request);
 }
 
 FeedOutcome VirtualUnit::Release(const FeedRequest& request)
 {
-    if (Path != PathState::Held || request.Destination == 0)
-        return {reply::InvalidCommand};
+    if (Path != PathState::Held || request.Destination == VnDestinationRetained)
+        return {VnReplyInvalidCommand};
     Work(FeedTime);
-    if (request.FrontStamp && (Set.Features[0] & feature::VoidingStamp))
+    if (request.FrontStamp && (Set.Features[0] & VnFeatureVoidingStamp))
         ++Memory.History.DocumentsStamped;
-    if (request.PrintMode != 0 && (Set.Features[0] & feature::Inkjet))
+    if (request.PrintMode != 0 && (Set.Features[0] & VnFeatureInkjet))
         ++Memory.History.DocumentsPrinted;
     ReleaseInHand(request);
     LastDoubleLeafing = false;
     Path = PathState::Empty;
     PathDocument.reset();
     Persist();
-    return {reply::Ok};
+    return {VnReplyOk};
 }
 
 FeedOutcome VirtualUnit::Feed(const FeedRequest& request)
 {
     if (Path == PathState::Held)
-        return {reply::InvalidCommand}; // the unit holds a document already
-    if (request.ScanCard && !(Set.Features[0] & feature::Card))
-        return {reply::NotSupported};
-    if (request.PrintMode != 0 && (Set.Features[0] & feature::Inkjet) && Set.InkjetBoardSilent) {
-        ErrorSense = sense::HardwareError;
-        return {reply::HardwareError};
+        return {VnReplyInvalidCommand}; // the unit holds a document already
+    if (request.ScanCard && !(Set.Features[0] & VnFeatureCard))
+        return {VnReplyCommandNotSupported};
+    if (request.PrintMode != 0 && (Set.Features[0] & VnFeatureInkjet) && Set.InkjetBoardSilent) {
+        ErrorSense = VnSenseHardwareError;
+        return {VnReplyHardwareError};
     }
     if (Feeder.empty()) {
         if (request.WaitLetter == 'W')
             Work(WaitForDocumentTime);
         ErrorSense.reset();
-        return {reply::FeederEmpty};
+        return {VnReplyFeederEmpty};
     }
 
     const uint32_t feedNumber = DocumentsFed + 1;
     const std::optional<ArmedDocumentFault> fault = TakeDocumentFault(feedNumber);
-    if (fault && fault->Kind == DocumentFaultKind::Reply && fault->Reply != reply::Jammed) {
+    if (fault && fault->Kind == DocumentFaultKind::Reply && fault->Reply != VnReplyJammed) {
         if (auto key = SenseKeyForReply(fault->Reply))
             ErrorSense = *key;
         return {fault->Reply};
@@ -620,17 +621,17 @@ FeedOutcome VirtualUnit::Feed(const FeedRequest& request)
     const bool jam = front.Jam || (fault && (fault->Kind == DocumentFaultKind::Jam ||
                                              fault->Kind == DocumentFaultKind::Reply));
     if (jam) {
-        JamFrontDocument(sense::PaperJam);
-        return {reply::Jammed};
+        JamFrontDocument(VnSensePaperJam);
+        return {VnReplyJammed};
     }
     const bool doubleStop = fault && fault->Kind == DocumentFaultKind::DoubleFeedStop;
     const bool doubleFeed = front.DoubleFeed || (fault && fault->Kind == DocumentFaultKind::DoubleFeed);
     if (doubleStop) {
-        JamFrontDocument(sense::DoubleLeafing);
+        JamFrontDocument(VnSenseDoubleLeafing);
         // The second sheet is stuck behind the first.
         if (!Feeder.empty())
             Feeder.pop_front();
-        return {reply::Jammed};
+        return {VnReplyJammed};
     }
 
     const DocumentSpec passed = Feeder.front();
@@ -643,18 +644,18 @@ FeedOutcome VirtualUnit::Feed(const FeedRequest& request)
     ErrorSense.reset();
 
     ++Memory.History.DocumentsProcessed;
-    if (request.FrontStamp && (Set.Features[0] & feature::VoidingStamp))
+    if (request.FrontStamp && (Set.Features[0] & VnFeatureVoidingStamp))
         ++Memory.History.DocumentsStamped;
-    if (request.PrintMode != 0 && (Set.Features[0] & feature::Inkjet))
+    if (request.PrintMode != 0 && (Set.Features[0] & VnFeatureInkjet))
         ++Memory.History.DocumentsPrinted;
-    if (request.Destination == 0) {
+    if (request.Destination == VnDestinationRetained) {
         Path = PathState::Held;
         PathDocument = passed;
         ++Memory.History.DocumentsRetained;
     }
     TakeIntoHand(passed, request);
     Persist();
-    return {reply::Ok, doubleFeed};
+    return {VnReplyOk, doubleFeed};
 }
 
 void VirtualUnit::CountMicrReadError(bool e13b)

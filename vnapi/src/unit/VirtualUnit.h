@@ -15,84 +15,16 @@
 #include <vector>
 
 #include "docs/Document.h"
-#include "docs/DocumentRenderer.h"
+#include "docs/DocumentScanner.h"
 #include "unit/UnitDocument.h"
 #include "unit/UnitMemory.h"
 #include "unit/UnitOpticalReader.h"
 #include "unit/UnitPhysics.h"
 #include "vnapi/VirtualUnitTestApi.h"
 #include "vnapi/VnApi.h"
+#include "vnapi/VnCodes.h"
 
 namespace virtualunit {
-
-// Reply codes the unit gives of its own accord.
-namespace reply {
-constexpr int32_t Ok = 0;
-constexpr int32_t FeederEmpty = 1;
-constexpr int32_t CodelineTruncated = 2;
-constexpr int32_t AlreadyConnected = 5;
-constexpr int32_t DoubleLeafing = 7;       // the automatic run's document status: two sheets, the run goes on
-constexpr int32_t StoppedOnCodelineError = 10;
-constexpr int32_t NotSupported = 19;
-constexpr int32_t HardwareError = -4;
-constexpr int32_t PeripheralNotFound = -3;
-constexpr int32_t Jammed = -7;
-constexpr int32_t Busy = -8;
-constexpr int32_t InvalidCommand = -9;
-constexpr int32_t BufferTooSmall = -10;
-constexpr int32_t Aborted = -11;
-constexpr int32_t ImageNotPresent = -22;
-constexpr int32_t PrintFormatNotSupported = -57;
-constexpr int32_t Disconnected = -64;
-constexpr int32_t CalibrationFailed = -66;
-constexpr int32_t BoxNotFound = -109;
-constexpr int32_t ConnectionFailed = -1000;
-} // namespace reply
-
-// Sense keys of the peripheral status.
-namespace sense {
-constexpr uint8_t Ok = 0;
-constexpr uint8_t Busy = 2;
-constexpr uint8_t PaperJam = 3;
-constexpr uint8_t HardwareError = 4;
-constexpr uint8_t IllegalRequest = 5;
-constexpr uint8_t FeederEmpty = 6;
-constexpr uint8_t DoubleLeafing = 7;
-constexpr uint8_t IllegalCommand = 9;
-constexpr uint8_t Aborted = 11;
-constexpr uint8_t CalibrationAborted = 16;
-constexpr uint8_t OkDoubleLeafingOccurred = 25;
-} // namespace sense
-
-// First sensor byte.
-namespace sensor {
-constexpr uint8_t DocumentInFeeder = 1;
-constexpr uint8_t TriggerCovered = 2;
-constexpr uint8_t InkjetSilent = 32;
-constexpr uint8_t DocumentRetained = 64;
-constexpr uint8_t JustOn = 128;
-} // namespace sensor
-
-// Option bits of the feature bytes.
-namespace feature {
-constexpr uint8_t Micr = 1;          // byte 0
-constexpr uint8_t Card = 2;          // byte 0
-constexpr uint8_t Inkjet = 8;        // byte 0
-constexpr uint8_t VoidingStamp = 32; // byte 0
-constexpr uint8_t ScannerFront = 1;  // byte 1
-constexpr uint8_t ScannerBack = 2;   // byte 1
-constexpr uint8_t BadgeTracks12 = 4;   // byte 1
-constexpr uint8_t BadgeTracks23 = 8;   // byte 1
-constexpr uint8_t BadgeTracks123 = 16; // byte 1
-} // namespace feature
-
-// Badge tracks of Varn_ReadBadge.
-namespace badge {
-constexpr uint8_t Track1 = 32;
-constexpr uint8_t Track2 = 64;
-constexpr uint8_t Track3 = 128;
-constexpr char Separator = 't';
-} // namespace badge
 
 constexpr uint32_t MemoryDumpSize = 36864;
 
@@ -118,14 +50,14 @@ std::optional<uint8_t> SenseKeyForReply(int32_t reply);
 // One Varn_DocHandle request, as the transport sees it.
 struct FeedRequest {
     bool Release = false;     // move the held document on instead of feeding
-    uint16_t Destination = 1; // 0 retained, 1 sorted, 5 ejected
+    uint16_t Destination = VnDestinationSorted;
     char WaitLetter = 'G';    // 'W' waits for a document
     bool FrontStamp = false;
     uint16_t PrintMode = 0;   // 0 none, 1 the loaded string, 2 the digital string
     bool ScanCard = false;
-    uint16_t CodelineRequest = 0; // 1 MICR, 15 MICR + OCR, else none
+    uint16_t CodelineRequest = VnCodelineNone; // VnCodelineMicr, VnCodelineMicrOcr, else none
     char Side = 'N';              // the cameras are lit for any side but 'N'
-    uint16_t ScanMode = 5;
+    uint16_t ScanMode = VnScanModeGrey256At200;
 };
 
 // The sides an image side letter names, and the letter each is scanned with.
@@ -141,7 +73,7 @@ struct AutoRunJob {
     bool FrontStamp = false;
     bool Print = false;
     uint16_t CodelineType = 0; // 1 MICR, 15 MICR + OCR, an OCR or barcode letter, 2 PDF417, 0 none
-    uint16_t ScanMode = 5;
+    uint16_t ScanMode = VnScanModeGrey256At200;
     uint16_t Count = 0;        // 0: every document in the feeder
     uint16_t ClearImage = 1;
     char Side = 'X';
@@ -157,7 +89,7 @@ struct AutoRunJob {
 
 // What Varn_GetDocData hands over for one document.
 struct AutoRunDocument {
-    int32_t Reply = reply::Ok;
+    int32_t Reply = VnReplyOk;
     uint32_t Number = 0;
     ImageHandle Front;
     ImageHandle Back;
@@ -170,7 +102,7 @@ struct AutoRunDocument {
 };
 
 struct FeedOutcome {
-    int32_t Reply = reply::Ok;
+    int32_t Reply = VnReplyOk;
     bool DoubleLeafing = false; // two sheets went through together
 };
 
@@ -326,7 +258,7 @@ private:
     // Status
     bool JustOn = true;
     bool Jammed = false;
-    uint8_t JamSense = sense::PaperJam;
+    uint8_t JamSense = VnSensePaperJam;
     std::optional<uint8_t> ErrorSense;
     bool DoubleLeafWarning = false;
 

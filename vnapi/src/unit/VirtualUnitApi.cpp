@@ -7,19 +7,19 @@
 
 #include "decode/Decode.h"
 #include "decode/DecodeImage.h"
-#include "imaging/BmpFile.h"
-#include "imaging/ImageFile.h"
 #include "imaging/ImageOps.h"
-#include "imaging/JpegFile.h"
-#include "imaging/TiffFile.h"
 #include "unit/AutoRunFiles.h"
+#include "vnapi/imaging/BmpFile.h"
+#include "vnapi/imaging/ImageFile.h"
+#include "vnapi/imaging/JpegFile.h"
+#include "vnapi/imaging/TiffFile.h"
 
 namespace virtualunit {
 
 namespace {
 
 // Not built yet: the decodes of images handed in.
-constexpr int32_t NotYet = reply::NotSupported;
+constexpr int32_t NotYet = VnReplyCommandNotSupported;
 
 void CopyText(char* out, size_t capacity, const std::string& text)
 {
@@ -35,12 +35,12 @@ void CopyText(char* out, size_t capacity, const std::string& text)
 int32_t DeliverText(const std::string& text, char* out, uint16_t* length)
 {
     if (*length == 0)
-        return text.empty() ? reply::Ok : reply::CodelineTruncated;
+        return text.empty() ? VnReplyOk : VnReplyCodelineTruncated;
     const size_t n = std::min<size_t>(text.size(), *length - 1u);
     std::memcpy(out, text.data(), n);
     out[n] = '\0';
     *length = static_cast<uint16_t>(n);
-    return n < text.size() ? reply::CodelineTruncated : reply::Ok;
+    return n < text.size() ? VnReplyCodelineTruncated : VnReplyOk;
 }
 
 // The printer holds a line of at most this many characters.
@@ -68,13 +68,13 @@ bool DescribeCodelineType(uint16_t type, float x, float y, float width, float he
     read.Y = y;
     read.Width = width;
     read.Height = height;
-    read.Inch = unitCode == 20;
+    read.Inch = unitCode == VnWindowInches;
     switch (type) {
-    case 0:
-    case 1:
-    case 15:
+    case VnCodelineNone:
+    case VnCodelineMicr:
+    case VnCodelineMicrOcr:
         return true;
-    case 2:
+    case VnCodelinePdf417:
         read.Kind = OpticalReadKind::Pdf417;
         break;
     case 'A':
@@ -99,36 +99,53 @@ bool DescribeCodelineType(uint16_t type, float x, float y, float width, float he
     return true;
 }
 
+// No exception leaves the library: whatever escapes an operation (a failed
+// allocation above all) becomes a system error reply.
+template <class Work> int32_t Guarded(Work&& work) noexcept
+{
+    try {
+        return work();
+    } catch (...) {
+        return VnReplySystemError;
+    }
+}
+
 } // namespace
 
 template <class Work> int32_t VirtualUnitApi::OnUnit(std::string_view operation, uint16_t handle, Work&& work)
 {
-    std::lock_guard lock(Shared->Mutex);
-    VirtualUnit& unit = Shared->Unit;
-    if (auto fault = unit.TakeOperationFault(operation))
-        return *fault;
-    if (!unit.IsOpen(handle))
-        return reply::PeripheralNotFound;
-    return work(unit);
+    return Guarded([&]() -> int32_t {
+        std::lock_guard lock(Shared->Mutex);
+        VirtualUnit& unit = Shared->Unit;
+        if (auto fault = unit.TakeOperationFault(operation))
+            return *fault;
+        if (!unit.IsOpen(handle))
+            return VnReplyPeripheralNotFound;
+        return work(unit);
+    });
 }
 
 template <class Work> int32_t VirtualUnitApi::Detached(std::string_view operation, Work&& work)
 {
-    {
-        std::lock_guard lock(Shared->Mutex);
-        if (auto fault = Shared->Unit.TakeOperationFault(operation))
-            return *fault;
-    }
-    // Image work needs no unit: it does not hold up the unit's other callers.
-    return work();
+    return Guarded([&]() -> int32_t {
+        {
+            std::lock_guard lock(Shared->Mutex);
+            if (auto fault = Shared->Unit.TakeOperationFault(operation))
+                return *fault;
+        }
+        // Image work needs no unit: it does not hold up the unit's other callers.
+        return work();
+    });
 }
 
 template <class Work> int32_t VirtualUnitApi::Unattached(std::string_view operation, Work&& work)
 {
-    std::lock_guard lock(Shared->Mutex);
-    if (auto fault = Shared->Unit.TakeOperationFault(operation))
-        return *fault;
-    return work(Shared->Unit);
+    return Guarded([&]() -> int32_t {
+        std::lock_guard lock(Shared->Mutex);
+        if (auto fault = Shared->Unit.TakeOperationFault(operation))
+            return *fault;
+        return work(Shared->Unit);
+    });
 }
 
 // ---- Connection ------------------------------------------------------------
@@ -180,7 +197,7 @@ int32_t VirtualUnitApi::Varn_Identify(uint16_t handle, VnWindow, uint8_t* featur
             boardInfo[0] = id.BoardRelease;
             boardInfo[1] = id.FpgaRelease;
         }
-        return reply::Ok;
+        return VnReplyOk;
     });
 }
 
@@ -193,7 +210,7 @@ int32_t VirtualUnitApi::Varn_PeripheralStatus(uint16_t handle, VnWindow, uint8_t
             const auto bytes = unit.SensorBytes();
             std::copy(bytes.begin(), bytes.end(), sensorStatus);
         }
-        return reply::Ok;
+        return VnReplyOk;
     });
 }
 
@@ -213,7 +230,7 @@ int32_t VirtualUnitApi::Varn_DocHandle(uint16_t handle, VnWindow, uint16_t front
 {
     return OnUnit("Varn_DocHandle", handle, [&](VirtualUnit& unit) {
         if (feedOrRelease > 1)
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         FeedRequest request;
         request.Release = feedOrRelease == 1;
         request.Destination = destination;
@@ -233,7 +250,7 @@ int32_t VirtualUnitApi::Varn_ReadCodeline(uint16_t handle, VnWindow, char* codel
 {
     return OnUnit("Varn_ReadCodeline", handle, [&](VirtualUnit& unit) {
         if (!codeline || !length)
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         std::string text;
         if (const int32_t r = unit.ReadCodeline(&text))
             return r;
@@ -253,7 +270,7 @@ int32_t VirtualUnitApi::Varn_LoadString(uint16_t handle, VnWindow, char fontLett
     return OnUnit("Varn_LoadString", handle, [&](VirtualUnit& unit) {
         std::string loaded;
         if (!PrintText(text, length, &loaded))
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         return unit.LoadEndorsement(fontLetter, std::move(loaded), false, 0, 0);
     });
 }
@@ -265,7 +282,7 @@ int32_t VirtualUnitApi::Varn_LoadStringWithCounter(uint16_t handle, VnWindow, ch
     return OnUnit("Varn_LoadStringWithCounter", handle, [&](VirtualUnit& unit) {
         std::string loaded;
         if (!PrintText(text, length, &loaded))
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         return unit.LoadEndorsement(fontLetter, std::move(loaded), true, counterStart, counterDigits);
     });
 }
@@ -279,7 +296,7 @@ int32_t VirtualUnitApi::Varn_LoadDigitalString(uint16_t handle, VnWindow, char s
     return OnUnit("Varn_LoadDigitalString", handle, [&](VirtualUnit& unit) {
         PrintJob digital;
         if (!PrintText(text, length, &digital.DigitalText))
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         digital.DigitalSide = side;
         if (fontName && *fontName)
             digital.DigitalFontName = fontName;
@@ -309,7 +326,7 @@ int32_t VirtualUnitApi::Varn_AutoDocHandle(uint16_t handle, VnWindow, uint16_t f
     return OnUnit("Varn_AutoDocHandle", handle, [&](VirtualUnit& unit) {
         AutoRunJob job;
         if (!DescribeCodelineType(codelineType, windowX, windowY, windowWidth, windowHeight, unitCode, &job))
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         job.FrontStamp = frontStamp != 0;
         job.Print = printFlag != 0;
         job.ScanMode = scanMode;
@@ -319,7 +336,7 @@ int32_t VirtualUnitApi::Varn_AutoDocHandle(uint16_t handle, VnWindow, uint16_t f
         job.SaveImages = saveImageMode == SaveModeFiles;
         if (job.SaveImages) {
             if (!imagesFolder || !baseName)
-                return reply::InvalidCommand;
+                return VnReplyInvalidCommand;
             job.Folder = imagesFolder;
             job.BaseName = baseName;
         }
@@ -359,25 +376,31 @@ int32_t VirtualUnitApi::Varn_SetAutoDocOptions(uint16_t handle, VnWindow, const 
 {
     return OnUnit("Varn_SetAutoDocOptions", handle, [&](VirtualUnit& unit) {
         if (!options)
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         unit.SetStopOnCodelineError(options->StopOnCodelineError != 0);
-        return reply::Ok;
+        return VnReplyOk;
     });
+}
+
+int32_t VirtualUnitApi::Varn_ReadBadge(uint16_t handle, VnWindow, uint8_t tracks, uint16_t size, char* data,
+                                       uint16_t* length)
+{
+    return Guarded([&] { return ReadBadgeWaiting(handle, tracks, size, data, length); });
 }
 
 // Waits for a swipe without holding the unit, so that a reset from another
 // thread gets through and ends the wait.
-int32_t VirtualUnitApi::Varn_ReadBadge(uint16_t handle, VnWindow, uint8_t tracks, uint16_t size, char* data,
-                                       uint16_t* length)
+int32_t VirtualUnitApi::ReadBadgeWaiting(uint16_t handle, uint8_t tracks, uint16_t size, char* data,
+                                         uint16_t* length)
 {
     std::unique_lock lock(Shared->Mutex);
     VirtualUnit& unit = Shared->Unit;
     if (auto fault = unit.TakeOperationFault("Varn_ReadBadge"))
         return *fault;
     if (!unit.IsOpen(handle))
-        return reply::PeripheralNotFound;
+        return VnReplyPeripheralNotFound;
     if (!data)
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     if (const int32_t r = unit.CheckBadgeRead(tracks))
         return r;
     std::optional<std::string> swiped = unit.TakeBadgeData(tracks);
@@ -393,21 +416,21 @@ int32_t VirtualUnitApi::Varn_ReadBadge(uint16_t handle, VnWindow, uint8_t tracks
         unit.SetBadgeReadWaiting(false);
         if (!swiped) {
             if (unit.Interruptions() == interruptions)
-                return reply::Busy; // nobody swiped a badge in time
-            return unit.IsOpen(handle) ? reply::Aborted : reply::PeripheralNotFound;
+                return VnReplyBusy; // nobody swiped a badge in time
+            return unit.IsOpen(handle) ? VnReplyAborted : VnReplyPeripheralNotFound;
         }
     }
     uint16_t capacity = size;
     if (length)
         capacity = std::min(capacity, *length);
     if (capacity == 0)
-        return reply::BufferTooSmall;
+        return VnReplyDataLost;
     const size_t n = std::min<size_t>(swiped->size(), capacity - 1u);
     std::memcpy(data, swiped->data(), n);
     data[n] = '\0';
     if (length)
         *length = static_cast<uint16_t>(n);
-    return n < swiped->size() ? reply::BufferTooSmall : reply::Ok;
+    return n < swiped->size() ? VnReplyDataLost : VnReplyOk;
 }
 
 // ---- Decoding and images (no connection) -----------------------------------
@@ -448,7 +471,7 @@ int32_t VirtualUnitApi::Varn_ViewOCRRectangle(VnWindow, int32_t show)
 {
     return Unattached("Varn_ViewOCRRectangle", [&](VirtualUnit&) {
         ViewOcrRectangle = show != 0;
-        return reply::Ok;
+        return VnReplyOk;
     });
 }
 
@@ -481,7 +504,7 @@ int32_t VirtualUnitApi::Varn_FreeImage(VnWindow, ImageHandle* image)
     return Unattached("Varn_FreeImage", [&](VirtualUnit&) {
         if (image)
             image->reset();
-        return reply::Ok;
+        return VnReplyOk;
     });
 }
 
@@ -513,14 +536,14 @@ int32_t VirtualUnitApi::Varn_ReadE13BSignal(uint16_t handle, VnWindow, uint8_t* 
 {
     return OnUnit("Varn_ReadE13BSignal", handle, [&](VirtualUnit& unit) {
         if (!samples || !length)
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         const std::vector<uint8_t>* signal = nullptr;
         if (const int32_t r = unit.ReadE13bSignal(&signal))
             return r;
         const size_t n = std::min<size_t>(*length, signal->size());
         std::copy(signal->begin(), signal->begin() + static_cast<std::ptrdiff_t>(n), samples);
         *length = static_cast<uint32_t>(n);
-        return n < signal->size() ? reply::BufferTooSmall : reply::Ok;
+        return n < signal->size() ? VnReplyDataLost : VnReplyOk;
     });
 }
 
@@ -528,7 +551,7 @@ int32_t VirtualUnitApi::Varn_SetTrimmerMICR(uint16_t handle, VnWindow, uint16_t,
 {
     return OnUnit("Varn_SetTrimmerMICR", handle, [&](VirtualUnit& unit) {
         unit.SetTrimmer(value);
-        return reply::Ok;
+        return VnReplyOk;
     });
 }
 
@@ -536,13 +559,13 @@ int32_t VirtualUnitApi::Varn_ReadTrimmerMICR(uint16_t handle, VnWindow, uint16_t
 {
     return OnUnit("Varn_ReadTrimmerMICR", handle, [&](VirtualUnit& unit) {
         if (!buffer)
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         if (size == 0)
-            return reply::BufferTooSmall;
+            return VnReplyDataLost;
         buffer[0] = unit.Trimmer();
         if (size > 1)
             buffer[1] = 0; // the CMC7 head has no trimmer
-        return reply::Ok;
+        return VnReplyOk;
     });
 }
 
@@ -551,11 +574,11 @@ int32_t VirtualUnitApi::Varn_ReadTimeSampleMICR(uint16_t handle, VnWindow, uint1
 {
     return OnUnit("Varn_ReadTimeSampleMICR", handle, [&](VirtualUnit& unit) {
         if (!value)
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         if (size < 2)
-            return reply::BufferTooSmall;
+            return VnReplyDataLost;
         *value = unit.TimeSample();
-        return reply::Ok;
+        return VnReplyOk;
     });
 }
 
@@ -578,9 +601,9 @@ int32_t VirtualUnitApi::Varn_SetConfiguration(uint16_t handle, VnWindow, const u
 {
     return OnUnit("Varn_SetConfiguration", handle, [&](VirtualUnit& unit) {
         if (!block)
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         unit.SetConfiguration(block);
-        return reply::Ok;
+        return VnReplyOk;
     });
 }
 
@@ -591,13 +614,13 @@ int32_t VirtualUnitApi::Varn_ReadCodelineMicrOcr(uint16_t handle, VnWindow, char
 {
     return OnUnit("Varn_ReadCodelineMicrOcr", handle, [&](VirtualUnit& unit) {
         if (!micrCodeline || !micrLength || !ocrCodeline || !ocrLength)
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         std::string micrText, ocrText;
         if (const int32_t r = unit.ReadMicrAndOcr(&micrText, &ocrText))
             return r;
         const int32_t micrReply = DeliverText(micrText, micrCodeline, micrLength);
         const int32_t ocrReply = DeliverText(ocrText, ocrCodeline, ocrLength);
-        return micrReply != reply::Ok ? micrReply : ocrReply;
+        return micrReply != VnReplyOk ? micrReply : ocrReply;
     });
 }
 
@@ -605,13 +628,13 @@ int32_t VirtualUnitApi::Varn_ReadCMC7Signal(uint16_t handle, VnWindow, uint8_t* 
 {
     return OnUnit("Varn_ReadCMC7Signal", handle, [&](VirtualUnit& unit) {
         if (!data)
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         std::array<uint8_t, micr::Cmc7DataSize> record{};
         if (const int32_t r = unit.ReadCmc7Record(&record))
             return r;
         const size_t n = std::min<size_t>(size, record.size());
         std::copy(record.begin(), record.begin() + static_cast<std::ptrdiff_t>(n), data);
-        return n < record.size() ? reply::BufferTooSmall : reply::Ok;
+        return n < record.size() ? VnReplyDataLost : VnReplyOk;
     });
 }
 
@@ -619,10 +642,10 @@ int32_t VirtualUnitApi::Varn_ImageCalibration(uint16_t handle, VnWindow, uint16_
 {
     return OnUnit("Varn_ImageCalibration", handle, [&](VirtualUnit& unit) {
         if (!value || mode > 1)
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         if (mode == 0) {
             *value = unit.ImageCalibration();
-            return reply::Ok;
+            return VnReplyOk;
         }
         return unit.SetImageCalibration(*value);
     });
@@ -635,11 +658,11 @@ int32_t VirtualUnitApi::Varn_DumpPeripheralMemory(uint16_t handle, VnWindow, uin
 {
     return OnUnit("Varn_DumpPeripheralMemory", handle, [&](VirtualUnit& unit) {
         if (!buffer)
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         const std::vector<uint8_t> image = unit.MemoryImage();
         const size_t n = std::min<size_t>(size, image.size());
         std::copy(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(n), buffer);
-        return size < image.size() ? reply::BufferTooSmall : reply::Ok;
+        return size < image.size() ? VnReplyDataLost : VnReplyOk;
     });
 }
 
@@ -652,10 +675,10 @@ int32_t VirtualUnitApi::VnReadPhotosValue(uint16_t handle, VnWindow, uint8_t* va
 {
     return OnUnit("VnReadPhotosValue", handle, [&](VirtualUnit& unit) {
         if (!values)
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         const auto readings = unit.PhotoValues();
         std::copy(readings.begin(), readings.end(), values);
-        return reply::Ok;
+        return VnReplyOk;
     });
 }
 
@@ -670,7 +693,7 @@ int32_t VirtualUnitApi::VnBeep(uint16_t handle, VnWindow, uint16_t count, uint16
 {
     return OnUnit("VnBeep", handle, [&](VirtualUnit& unit) {
         unit.Beep(count, timeOn, timeOff);
-        return reply::Ok;
+        return VnReplyOk;
     });
 }
 
@@ -683,15 +706,15 @@ int32_t VirtualUnitApi::VnTestCinghia(uint16_t handle, VnWindow, uint8_t* sample
 {
     return OnUnit("VnTestCinghia", handle, [&](VirtualUnit& unit) {
         if (!samples || !length)
-            return reply::InvalidCommand;
+            return VnReplyInvalidCommand;
         if (*length == 0)
-            return reply::BufferTooSmall;
+            return VnReplyDataLost;
         std::vector<uint8_t> belt;
         if (const int32_t r = unit.BeltTest(*length, &belt))
             return r;
         std::copy(belt.begin(), belt.end(), samples);
         *length = static_cast<uint32_t>(belt.size());
-        return reply::Ok;
+        return VnReplyOk;
     });
 }
 

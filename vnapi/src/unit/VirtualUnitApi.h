@@ -119,6 +119,7 @@ private:
     template <class Work> int32_t Unattached(std::string_view operation, Work&& work);
     // An armed fault still strikes; the work itself runs without the unit's lock.
     template <class Work> int32_t Detached(std::string_view operation, Work&& work);
+    int32_t ReadBadgeWaiting(uint16_t handle, uint8_t tracks, uint16_t size, char* data, uint16_t* length);
 
     std::shared_ptr<SharedUnit> Shared;
     std::atomic<bool> ViewOcrRectangle{false}; // read by decodes outside the lock

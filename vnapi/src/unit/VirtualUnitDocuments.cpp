@@ -5,8 +5,8 @@
 #include <cctype>
 
 #include "docs/MagneticSignal.h"
+#include "docs/Random.h"
 #include "unit/AutoRunFiles.h"
-#include "unit/UnitRandom.h"
 #include "unit/VirtualUnit.h"
 #include "vnapi/MicrSymbols.h"
 
@@ -21,15 +21,13 @@ constexpr uint32_t WaitForDocumentTime = 3000;
 // A belt test runs the belt a little over one turn.
 constexpr size_t BeltTestSamples = 20000;
 
-constexpr uint16_t CodelineMicr = 1;
-constexpr uint16_t CodelineMicrOcr = 15;
 constexpr int MaxCounterDigits = 10;
 
 bool HasReject(const std::string& text) { return text.find(micr::Reject) != std::string::npos; }
 
 bool AsksMicr(uint16_t codelineRequest)
 {
-    return codelineRequest == CodelineMicr || codelineRequest == CodelineMicrOcr;
+    return codelineRequest == VnCodelineMicr || codelineRequest == VnCodelineMicrOcr;
 }
 
 void CopyDigital(const PrintJob& from, PrintJob& to)
@@ -116,12 +114,12 @@ PassSettings VirtualUnit::CurrentPass(const FeedRequest& request)
 PrintJob VirtualUnit::PrintJobFor(const FeedRequest& request)
 {
     PrintJob job;
-    const bool inkjet = (Set.Features[0] & feature::Inkjet) != 0;
+    const bool inkjet = (Set.Features[0] & VnFeatureInkjet) != 0;
     if (inkjet && request.PrintMode == 1 && EndorsementLoaded)
         CopyEndorsement(Loaded, job);
     if (inkjet && request.PrintMode == 2 && DigitalLoaded)
         CopyDigital(Loaded, job);
-    job.FrontStamp = request.FrontStamp && (Set.Features[0] & feature::VoidingStamp);
+    job.FrontStamp = request.FrontStamp && (Set.Features[0] & VnFeatureVoidingStamp);
     return job;
 }
 
@@ -134,7 +132,7 @@ void VirtualUnit::TakeIntoHand(const DocumentSpec& document, const FeedRequest& 
     if (InHand)
         passed->ReuseMemoryOf(std::move(*InHand));
     InHand = std::move(passed);
-    if ((Set.Features[0] & feature::Micr) && AsksMicr(request.CodelineRequest)) {
+    if ((Set.Features[0] & VnFeatureMicr) && AsksMicr(request.CodelineRequest)) {
         InHand->TakeCodeline();
         if (HasReject(*InHand->Codeline()))
             CountMicrReadError(document.Micr != MicrFont::CMC7);
@@ -168,7 +166,7 @@ void VirtualUnit::ReleaseInHand(const FeedRequest& request)
 
 bool VirtualUnit::ScannerFitted(bool front) const
 {
-    return (Set.Features[1] & (front ? feature::ScannerFront : feature::ScannerBack)) != 0;
+    return (Set.Features[1] & (front ? VnFeatureScannerFront : VnFeatureScannerBack)) != 0;
 }
 
 // ---- Printer ---------------------------------------------------------------
@@ -176,32 +174,32 @@ bool VirtualUnit::ScannerFitted(bool front) const
 int32_t VirtualUnit::LoadEndorsement(char fontLetter, std::string text, bool counting, int32_t counterStart,
                                      uint16_t counterDigits)
 {
-    if (!(Set.Features[0] & feature::Inkjet))
-        return reply::NotSupported;
+    if (!(Set.Features[0] & VnFeatureInkjet))
+        return VnReplyCommandNotSupported;
     const char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(fontLetter)));
     if (upper != 'A' && upper != 'B' && upper != 'N')
-        return reply::PrintFormatNotSupported;
+        return VnReplyPrintFormatNotSupported;
     if (counting && counterDigits > MaxCounterDigits)
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     Loaded.EndorseText = std::move(text);
     Loaded.FontLetter = fontLetter;
     Counting = counting;
     Loaded.Counter = counting ? counterStart : 0;
     Loaded.CounterDigits = counting ? counterDigits : 0;
     EndorsementLoaded = true;
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 int32_t VirtualUnit::LoadDigitalString(const PrintJob& digital)
 {
-    if (!(Set.Features[0] & feature::Inkjet))
-        return reply::NotSupported;
+    if (!(Set.Features[0] & VnFeatureInkjet))
+        return VnReplyCommandNotSupported;
     const char side = digital.DigitalSide;
     if (side != 'F' && side != 'B' && side != 'X')
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     CopyDigital(digital, Loaded);
     DigitalLoaded = true;
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 // ---- What the unit saw -----------------------------------------------------
@@ -209,84 +207,84 @@ int32_t VirtualUnit::LoadDigitalString(const PrintJob& digital)
 int32_t VirtualUnit::ReadCodeline(std::string* codeline)
 {
     if (!InHand)
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     *codeline = InHand->Codeline().value_or(std::string());
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 int32_t VirtualUnit::ReadMicrAndOcr(std::string* micrCodeline, std::string* ocrCodeline)
 {
     if (!InHand)
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     *micrCodeline = InHand->Codeline().value_or(std::string());
     ocrCodeline->clear();
-    if (InHand->Pass().CodelineRequest == CodelineMicrOcr && ScannerFitted(true)) {
+    if (InHand->Pass().CodelineRequest == VnCodelineMicrOcr && ScannerFitted(true)) {
         const ImageHandle image = InHand->ReadingImage();
         if (image)
             *ocrCodeline = UnitOpticalRead(*image, CodelineBandRead(InHand->Description().LengthMm));
     }
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 int32_t VirtualUnit::ReadImages(uint16_t clearImage, char side, ImageHandle* front, ImageHandle* back)
 {
     const std::optional<SideLetters> sides = SidesOf(side);
     if (!sides || clearImage > 2)
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     if (side == 'N')
-        return reply::Ok;
+        return VnReplyOk;
     if ((!sides->Front || !ScannerFitted(true)) && (!sides->Back || !ScannerFitted(false)))
-        return reply::NotSupported;
+        return VnReplyCommandNotSupported;
     if (!InHand || !InHand->Pass().Scanned)
-        return reply::ImageNotPresent;
+        return VnReplyImageNotPresent;
     if (sides->Front && front && ScannerFitted(true)) {
         *front = InHand->Image(true, sides->Front, clearImage);
         if (!*front)
-            return reply::ImageNotPresent;
+            return VnReplyImageNotPresent;
     }
     if (sides->Back && back && ScannerFitted(false)) {
         *back = InHand->Image(false, sides->Back, clearImage);
         if (!*back)
-            return reply::ImageNotPresent;
+            return VnReplyImageNotPresent;
     }
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 int32_t VirtualUnit::ReadE13bSignal(const std::vector<uint8_t>** samples)
 {
-    if (!(Set.Features[0] & feature::Micr))
-        return reply::NotSupported;
+    if (!(Set.Features[0] & VnFeatureMicr))
+        return VnReplyCommandNotSupported;
     if (!InHand)
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     *samples = &InHand->Signal();
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 int32_t VirtualUnit::ReadCmc7Record(std::array<uint8_t, micr::Cmc7DataSize>* record)
 {
-    if (!(Set.Features[0] & feature::Micr))
-        return reply::NotSupported;
+    if (!(Set.Features[0] & VnFeatureMicr))
+        return VnReplyCommandNotSupported;
     if (!InHand)
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     *record = InHand->Cmc7Record();
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 int32_t VirtualUnit::BeltTest(size_t capacity, std::vector<uint8_t>* samples)
 {
-    if (!(Set.Features[0] & feature::Micr))
-        return reply::NotSupported;
+    if (!(Set.Features[0] & VnFeatureMicr))
+        return VnReplyCommandNotSupported;
     if (Jammed || Path == PathState::Stuck) {
         Jammed = true;
-        return reply::Jammed;
+        return VnReplyJammed;
     }
     if (Path == PathState::Held)
-        return reply::InvalidCommand; // the belt must run free
+        return VnReplyInvalidCommand; // the belt must run free
     Work(BeltTestTime);
     head::HeadParams h = CurrentPass(FeedRequest{}).Head;
     h.Seed = static_cast<uint32_t>(MixSeed(Set.Seed, BeltTests++, 29));
     *samples = head::BeltSignal(h, Set.MagnetisedBelt, std::min(capacity, BeltTestSamples));
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 // ---- Automatic run ---------------------------------------------------------
@@ -295,28 +293,28 @@ int32_t VirtualUnit::StartAutoRun(const AutoRunJob& job)
 {
     if (!SidesOf(job.Side) || job.ClearImage > 2 ||
         (job.Side != 'N' && !ScanModeFormat(job.ScanMode, nullptr, nullptr)))
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     if (Jammed || Path == PathState::Stuck) {
         Jammed = true;
-        return reply::Jammed;
+        return VnReplyJammed;
     }
     if (Path == PathState::Held)
-        return reply::InvalidCommand;
-    if (job.Print && (Set.Features[0] & feature::Inkjet) && Set.InkjetBoardSilent) {
-        ErrorSense = sense::HardwareError;
-        return reply::HardwareError;
+        return VnReplyInvalidCommand;
+    if (job.Print && (Set.Features[0] & VnFeatureInkjet) && Set.InkjetBoardSilent) {
+        ErrorSense = VnSenseHardwareError;
+        return VnReplyHardwareError;
     }
     Run = RunState::None;
     if (Feeder.empty()) {
         if (job.WaitLetter == 'W')
             Work(WaitForDocumentTime);
         ErrorSense.reset();
-        return reply::FeederEmpty;
+        return VnReplyFeederEmpty;
     }
     Job = job;
     Run = RunState::Running;
     RunDocuments = 0;
-    return reply::Ok;
+    return VnReplyOk;
 }
 
 void VirtualUnit::EndAutoRun()
@@ -331,21 +329,21 @@ AutoRunDocument VirtualUnit::FetchAutoRunDocument(bool wantFront, bool wantBack)
     out.Number = RunDocuments;
     switch (Run) {
     case RunState::None:
-        out.Reply = reply::InvalidCommand; // no job was given
+        out.Reply = VnReplyInvalidCommand; // no job was given
         return out;
     case RunState::Over:
-        out.Reply = reply::FeederEmpty;
+        out.Reply = VnReplyFeederEmpty;
         return out;
     case RunState::StoppedOnError:
         Run = RunState::Over;
-        out.Reply = reply::StoppedOnCodelineError;
+        out.Reply = VnReplyStoppedOnCodelineError;
         return out;
     case RunState::Running:
         break;
     }
 
     FeedRequest request;
-    request.Destination = 1;
+    request.Destination = VnDestinationSorted;
     request.WaitLetter = Job.WaitLetter;
     request.FrontStamp = Job.FrontStamp;
     request.PrintMode = Job.Print ? 1 : 0;
@@ -354,7 +352,7 @@ AutoRunDocument VirtualUnit::FetchAutoRunDocument(bool wantFront, bool wantBack)
     request.ScanMode = Job.ScanMode;
     const FeedOutcome fed = HandleDocument(request);
     out.FeederLeft = static_cast<int32_t>(Feeder.size());
-    if (fed.Reply != reply::Ok) {
+    if (fed.Reply != VnReplyOk) {
         // Feeder empty, a jam, a failure: the run is over.
         EndAutoRun();
         out.Reply = fed.Reply;
@@ -367,7 +365,7 @@ AutoRunDocument VirtualUnit::FetchAutoRunDocument(bool wantFront, bool wantBack)
 
     const SideLetters sides = *SidesOf(Job.Side);
     const bool saving = Job.SaveImages && !SaveFormatExtension(Job.SaveFormat).empty();
-    const bool optical = Job.OpticalRead || Job.CodelineType == CodelineMicrOcr;
+    const bool optical = Job.OpticalRead || Job.CodelineType == VnCodelineMicrOcr;
     ImageHandle front, back;
     if (sides.Front && ScannerFitted(true) && (wantFront || saving || optical))
         front = doc.Image(true, sides.Front, Job.ClearImage);
@@ -382,7 +380,7 @@ AutoRunDocument VirtualUnit::FetchAutoRunDocument(bool wantFront, bool wantBack)
         if (!usable)
             own = doc.ReadingImage();
         const PackedBitmap* image = usable ? front.get() : own.get();
-        if (image && Job.CodelineType == CodelineMicrOcr) {
+        if (image && Job.CodelineType == VnCodelineMicrOcr) {
             out.Optical = UnitOpticalRead(*image, CodelineBandRead(doc.Description().LengthMm));
         } else if (image && Job.OpticalRead) {
             std::string text = UnitOpticalRead(*image, *Job.OpticalRead);
@@ -390,7 +388,7 @@ AutoRunDocument VirtualUnit::FetchAutoRunDocument(bool wantFront, bool wantBack)
         }
     }
 
-    int32_t saveReply = reply::Ok;
+    int32_t saveReply = VnReplyOk;
     if (saving) {
         const auto save = [&](const ImageHandle& image, bool isFront, std::string& name) {
             if (!image)
@@ -398,9 +396,9 @@ AutoRunDocument VirtualUnit::FetchAutoRunDocument(bool wantFront, bool wantBack)
             const std::string path =
                 AutoRunFileName(Job.Folder, Job.BaseName, out.Number, isFront, Job.SaveFormat);
             const int32_t r = SaveAutoRunImage(*image, path, Job.SaveFormat, Job.JpegQuality);
-            if (r == reply::Ok)
+            if (r == VnReplyOk)
                 name = path;
-            else if (saveReply == reply::Ok)
+            else if (saveReply == VnReplyOk)
                 saveReply = r;
         };
         save(front, true, out.FrontFile);
@@ -418,7 +416,7 @@ AutoRunDocument VirtualUnit::FetchAutoRunDocument(bool wantFront, bool wantBack)
 
     // A failed save is an error the operator must see; two sheets at once
     // only warn, and the run goes on.
-    out.Reply = saveReply != reply::Ok ? saveReply : fed.DoubleLeafing ? reply::DoubleLeafing : reply::Ok;
+    out.Reply = saveReply != VnReplyOk ? saveReply : fed.DoubleLeafing ? VnReplyDoubleLeafing : VnReplyOk;
     return out;
 }
 
@@ -428,23 +426,23 @@ int32_t VirtualUnit::CheckBadgeRead(uint8_t tracks) const
 {
     const uint8_t reader = Set.Features[1];
     uint8_t readable = 0;
-    if (reader & feature::BadgeTracks12)
-        readable |= badge::Track1 | badge::Track2;
-    if (reader & feature::BadgeTracks23)
-        readable |= badge::Track2 | badge::Track3;
-    if (reader & feature::BadgeTracks123)
-        readable |= badge::Track1 | badge::Track2 | badge::Track3;
+    if (reader & VnFeatureBadgeTracks12)
+        readable |= VnBadgeTrack1 | VnBadgeTrack2;
+    if (reader & VnFeatureBadgeTracks23)
+        readable |= VnBadgeTrack2 | VnBadgeTrack3;
+    if (reader & VnFeatureBadgeTracks123)
+        readable |= VnBadgeTrack1 | VnBadgeTrack2 | VnBadgeTrack3;
     if (readable == 0)
-        return reply::NotSupported;
-    const uint8_t all = badge::Track1 | badge::Track2 | badge::Track3;
+        return VnReplyCommandNotSupported;
+    const uint8_t all = VnBadgeTrack1 | VnBadgeTrack2 | VnBadgeTrack3;
     if (tracks == 0 || (tracks & ~all) != 0)
-        return reply::InvalidCommand;
+        return VnReplyInvalidCommand;
     // Tracks 1 and 3 lie either side of track 2: no head reads them alone.
-    if ((tracks & badge::Track1) && (tracks & badge::Track3) && !(tracks & badge::Track2))
-        return reply::InvalidCommand;
+    if ((tracks & VnBadgeTrack1) && (tracks & VnBadgeTrack3) && !(tracks & VnBadgeTrack2))
+        return VnReplyInvalidCommand;
     if ((tracks & ~readable) != 0)
-        return reply::NotSupported;
-    return reply::Ok;
+        return VnReplyCommandNotSupported;
+    return VnReplyOk;
 }
 
 std::optional<std::string> VirtualUnit::TakeBadgeData(uint8_t tracks)
@@ -454,12 +452,12 @@ std::optional<std::string> VirtualUnit::TakeBadgeData(uint8_t tracks)
     std::string data;
     bool first = true;
     const std::pair<uint8_t, const std::string*> order[] = {
-        {badge::Track1, &Badge->Track1}, {badge::Track2, &Badge->Track2}, {badge::Track3, &Badge->Track3}};
+        {VnBadgeTrack1, &Badge->Track1}, {VnBadgeTrack2, &Badge->Track2}, {VnBadgeTrack3, &Badge->Track3}};
     for (const auto& [bit, text] : order) {
         if (!(tracks & bit))
             continue;
         if (!first)
-            data += badge::Separator;
+            data += VnBadgeTrackSeparator;
         data += *text;
         first = false;
     }

@@ -14,7 +14,9 @@ constexpr size_t BmpFileHeaderSize = 14;
 
 // The file's bytes: "BM", file size, two reserved words 0, pixel offset
 // 54 + colour table size, then header, colour table and every pixel row of the
-// image. Replies 0, -22 when the image is absent or broken, -9 without output.
+// image. Replies 0, -22 when the image is absent or broken, -18 when its
+// header's image size claims more bytes than the block holds, -9 without
+// output.
 int32_t EncodeBmp(const PackedBitmap* image, std::vector<uint8_t>* file);
 
 // Writes the file; -18 when it cannot be written.

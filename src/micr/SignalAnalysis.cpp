@@ -1,27 +1,8 @@
-// The bench's two analyses of an E13B signal, restated here so that the
-// virtual unit's signals can be checked against what the bench will measure:
-// the negative-peak statistics the gain calibration steers by, and the
-// character-width windows the time-sample calibration judges by.
-#pragma once
+#include "micr/SignalAnalysis.h"
 
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
-#include <vector>
 
-namespace bench {
-
-struct SignalPeaks {
-    uint16_t Count = 0;
-    float Sum = 0.0f;
-    int32_t Lowest = 255;
-    uint16_t LowestCount = 0;
-};
-
-// Negative peaks: at most 96, not above any of the 7 samples before, below
-// each of the 7 after, at least 100 samples after the last one taken (which
-// starts at index 0), looked for from index 20 to length - 20.
-inline int MeasureSignalPeaks(const uint8_t* s, uint32_t length, SignalPeaks& peaks)
+int MeasureSignalPeaks(const uint8_t* s, uint32_t length, SignalPeaks& peaks)
 {
     peaks = {};
     if (length == 0) {
@@ -53,26 +34,13 @@ inline int MeasureSignalPeaks(const uint8_t* s, uint32_t length, SignalPeaks& pe
     return 1;
 }
 
-// Percentage of a peak measurement: depth of the mean peak below 128 in
-// volts (3.3 V / 256 a step) against 1.32 V.
-inline float PeakPercent(float sum, int count)
+float PeakPercent(float sum, int count)
 {
     const float average = sum / static_cast<float>(count);
-    return ((128.0f - average) * static_cast<float>(0.012890625)) * 100.0f / 1.32f;
+    return ((128.0f - average) * static_cast<float>(MicrVoltsPerStep)) * 100.0f / MicrFullScaleVolts;
 }
 
-struct CharacterWidths {
-    int32_t Min = 1785;
-    int32_t Max = 0;
-    float Mean = 0.0f;
-    float StdDev = 0.0f;
-    std::vector<int> Widths;
-};
-
-// Windows of seven falling crossings of the threshold 112, sliding by one
-// crossing, over the signal up to its first 0 sample without its first and
-// last three high runs.
-inline CharacterWidths MeasureCharacterWidths(const uint8_t* s, size_t capacity)
+CharacterWidths MeasureCharacterWidths(const uint8_t* s, size_t capacity)
 {
     CharacterWidths r;
     size_t n = 0;
@@ -136,5 +104,3 @@ inline CharacterWidths MeasureCharacterWidths(const uint8_t* s, size_t capacity)
     }
     return r;
 }
-
-} // namespace bench

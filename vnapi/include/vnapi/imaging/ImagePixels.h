@@ -16,6 +16,18 @@ namespace imaging {
 constexpr int32_t MaxImageSide = 65535;
 constexpr size_t MaxPixelBytes = size_t{1} << 28;
 
+// An image of this size whose rows take bitsPerPixel bits a pixel (padded to
+// four bytes) stays within MaxPixelBytes and MaxImageSide. Headers are checked
+// with it before anything is allocated for their pixels.
+constexpr bool FitsPixelBudget(uint64_t width, uint64_t height, uint32_t bitsPerPixel)
+{
+    if (width == 0 || height == 0 || width > MaxImageSide || height > MaxImageSide || bitsPerPixel == 0 ||
+        bitsPerPixel > 32)
+        return false;
+    const uint64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+    return rowBytes * height <= MaxPixelBytes;
+}
+
 // Resolution assumed by operations measured in millimetres or inches when the
 // image carries none.
 constexpr int32_t AssumedDpi = 200;

@@ -4,15 +4,9 @@
 #include <cstdint>
 
 #include "vnapi/PackedBitmap.h"
+#include "vnapi/VnCodes.h"
 
 namespace imaging {
-
-// The device's TIFF types.
-constexpr int32_t TiffUncompressed = 3;
-constexpr int32_t TiffCcittRle = 25;
-constexpr int32_t TiffCcittGroup3OneD = 27;
-constexpr int32_t TiffCcittGroup3TwoD = 28;
-constexpr int32_t TiffCcittGroup4 = 29;
 
 // libtiff's compression tag value written for a device TIFF type, 0 for an
 // unknown type.

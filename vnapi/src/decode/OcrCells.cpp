@@ -1,0 +1,88 @@
+#include "decode/OcrCells.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace decode::ocr {
+
+namespace {
+
+bool Recompute(CharacterCell& cell, const std::vector<int>& labels, int width)
+{
+    cell.Left = cell.To;
+    cell.Right = cell.From;
+    cell.Top = 1 << 30;
+    cell.Bottom = -1;
+    const int height = static_cast<int>(labels.size()) / std::max(width, 1);
+    for (int y = 0; y < height; ++y)
+        for (int x = cell.From; x < cell.To; ++x) {
+            const int label = labels[static_cast<size_t>(y) * width + x];
+            if (!label || std::find(cell.Members.begin(), cell.Members.end(), label - 1) == cell.Members.end())
+                continue;
+            cell.Left = std::min(cell.Left, x);
+            cell.Right = std::max(cell.Right, x + 1);
+            cell.Top = std::min(cell.Top, y);
+            cell.Bottom = std::max(cell.Bottom, y + 1);
+        }
+    return cell.Right > cell.Left && cell.Bottom > cell.Top;
+}
+
+} // namespace
+
+std::vector<CharacterCell> CutCharacters(const InkMap& map, const std::vector<Component>& components,
+                                         const std::vector<int>& labels, const TextLine& line, double groupWidth,
+                                         double pitch)
+{
+    std::vector<CharacterCell> groups;
+    for (int i : line.Members) {
+        const Component& c = components[i];
+        if (!groups.empty()) {
+            CharacterCell& g = groups.back();
+            const int left = std::min(g.From, c.Left), right = std::max(g.To, c.Right);
+            if (right - left <= groupWidth) {
+                g.Members.push_back(i);
+                g.From = left;
+                g.To = right;
+                continue;
+            }
+        }
+        groups.push_back({{i}, c.Left, c.Right});
+    }
+
+    std::vector<CharacterCell> cells;
+    for (CharacterCell& g : groups) {
+        const int width = g.To - g.From;
+        if (width <= groupWidth) {
+            if (Recompute(g, labels, map.Width))
+                cells.push_back(g);
+            continue;
+        }
+        const int pieces = std::max(2, static_cast<int>(std::lround(width / pitch + 0.3)));
+        std::vector<double> column(static_cast<size_t>(width), 0.0);
+        for (int y = 0; y < map.Height; ++y)
+            for (int x = g.From; x < g.To; ++x) {
+                const int label = labels[static_cast<size_t>(y) * map.Width + x];
+                if (label && std::find(g.Members.begin(), g.Members.end(), label - 1) != g.Members.end())
+                    column[x - g.From] += map.At(x, y);
+            }
+        int from = g.From;
+        for (int k = 1; k <= pieces; ++k) {
+            int to = g.To;
+            if (k < pieces) {
+                const int expected = g.From + static_cast<int>(std::lround(k * width / static_cast<double>(pieces)));
+                const int reach = std::max(1, static_cast<int>(std::lround(0.25 * pitch)));
+                to = expected;
+                for (int x = std::max(from + 1, expected - reach); x <= std::min(g.To - 1, expected + reach); ++x)
+                    if (column[x - g.From] < column[to - g.From])
+                        to = x;
+            }
+            CharacterCell piece{g.Members, from, to};
+            if (Recompute(piece, labels, map.Width))
+                cells.push_back(piece);
+            from = to;
+        }
+    }
+    return cells;
+}
+
+} // namespace decode::ocr
