@@ -314,6 +314,8 @@ int32_t VirtualUnit::StartAutoRun(const AutoRunJob& job)
         return reply::FeederEmpty;
     }
     Job = job;
+    if (Job.SaveImages)
+        Job.FileNumberBase = HighestAutoRunFileNumber(Job.Folder, Job.BaseName);
     Run = RunState::Running;
     RunDocuments = 0;
     return reply::Ok;
@@ -396,7 +398,7 @@ AutoRunDocument VirtualUnit::FetchAutoRunDocument(bool wantFront, bool wantBack)
             if (!image)
                 return;
             const std::string path =
-                AutoRunFileName(Job.Folder, Job.BaseName, out.Number, isFront, Job.SaveFormat);
+                AutoRunFileName(Job.Folder, Job.BaseName, Job.FileNumberBase + out.Number, isFront, Job.SaveFormat);
             const int32_t r = SaveAutoRunImage(*image, path, Job.SaveFormat, Job.JpegQuality);
             if (r == reply::Ok)
                 name = path;
