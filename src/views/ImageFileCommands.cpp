@@ -5,6 +5,7 @@
 #include <QImage>
 
 #include "app/BenchState.h"
+#include "device/ReplyCodes.h"
 #include "platform/Operator.h"
 #include "views/DibToBitmap.h"
 #include "views/ImageFiles.h"
@@ -41,6 +42,9 @@ void SaveImageFile(const QImage& picture, BenchState& state, Operator& op, SaveD
     state.LastSaveFormat = dialog.FormatIndex();
     choices = dialog.Choices();
     op.SetBusyCursor(true);
-    SaveImageToFile(picture, dialog.FileName(), dialog.Options());
+    const bool saved = SaveImageToFile(picture, dialog.FileName(), dialog.Options());
     op.SetBusyCursor(false);
+    // The operator must not believe the file is there.
+    if (!saved)
+        op.Message(ErrorTitle, "Image not saved !\n" + dialog.FileName(), MessageButtons::Ok, MessageIcon::Stop);
 }
