@@ -201,7 +201,8 @@ void DocumentHandleDialog::BuildControls()
     connect(ok, &QPushButton::clicked, this, &DocumentHandleDialog::accept);
     connect(cancel, &QPushButton::clicked, this, &DocumentHandleDialog::reject);
 
-    // Four columns: the dialog fits a 1366 x 768 screen with a task bar.
+    // Four columns over the codeline check: the dialog fits a 1366 x 768
+    // screen with a task bar.
     auto* columns = new QHBoxLayout;
     auto column = [columns](std::initializer_list<QWidget*> groups) {
         auto* box = new QVBoxLayout;
@@ -213,14 +214,19 @@ void DocumentHandleDialog::BuildControls()
     column({scanGroup, handleGroup});
     column({codelineGroup, OpticalWindows, printGroup});
     column({readGroup, documentsGroup, saveCodelineGroup});
-    column({saveImageGroup, checkGroup});
-    auto* buttons = new QHBoxLayout;
+    column({saveImageGroup});
+    // The long codeline base takes the width under the columns, beside OK
+    // and Cancel.
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(checkGroup, 1);
+    auto* buttons = new QVBoxLayout;
     buttons->addStretch();
     buttons->addWidget(ok);
     buttons->addWidget(cancel);
+    bottom->addLayout(buttons);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(columns);
-    layout->addLayout(buttons);
+    layout->addLayout(bottom);
 }
 
 void DocumentHandleDialog::ShowChoices()
