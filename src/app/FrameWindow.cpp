@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "app/BenchIcon.h"
 #include "app/FrameOperator.h"
@@ -301,6 +302,14 @@ void FrameWindow::keyPressEvent(QKeyEvent* event)
 
 void FrameWindow::closeEvent(QCloseEvent* event)
 {
+    if (State.DeviceCommandRunning) {
+        // The run pumps events between documents: it stops after the current
+        // one and closes the unit; the close is asked again until it has.
+        State.StopRequested = true;
+        event->ignore();
+        QTimer::singleShot(100, this, &QWidget::close);
+        return;
+    }
     OnFrameCommand(Cmd::CloseAll);
     event->accept();
 }

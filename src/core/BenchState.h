@@ -76,6 +76,11 @@ struct BenchState {
 
     // True while a command that uses the unit is running.
     bool DeviceCommandRunning = false;
+    // Set when the frame is closed during a run: the run stops after the
+    // current document, as after an error.
+    bool StopRequested = false;
+    // A run reports its first failed image save only.
+    bool SaveFailureReported = false;
 };
 
 // What every command works with: the state, the device library, the operator

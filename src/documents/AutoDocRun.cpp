@@ -200,7 +200,7 @@ int32_t RunAutoDocHandle(Bench& bench)
 
         ++s.ImageCounter;
         ++index;
-        if (--remaining == 0)
+        if (--remaining == 0 || st.StopRequested)
             break;
         if (st.StopOnCodelineError &&
             (std::strchr(micr, '!') || std::strchr(optical, '!') || std::strchr(barcode, '!')))

@@ -2,13 +2,12 @@
 
 #include <QDialog>
 
+#include "documents/DecodeWindowKind.h"
+
 struct SettingsRecord;
 class QComboBox;
 class QLineEdit;
 class QRadioButton;
-
-// Which window of the front image a decoder reads.
-enum class DecodeWindowKind { Ocr, Barcode, Pdf417 };
 
 // The decode-window dialog ("Barcode Window Parameter" layout): the window's
 // right,bottom corner, width and height, its unit and the read type. OK

@@ -76,197 +76,273 @@ int16_t CompareWithCodelineBase(Operator& op, const char* base, const char* read
     return static_cast<int16_t>(position);
 }
 
-int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
+namespace {
+
+// One document on its way through the unit: what the steps share.
+struct OneDocument {
+    explicit OneDocument(Bench& bench)
+        : B(bench), St(bench.State), S(bench.State.Settings), Api(bench.Api), Unit(bench.State.UnitHandle),
+          Window(bench.Window), Printer(HasEndorsementPrinter(bench.State))
+    {
+    }
+
+    // False when the reply stopped the step (it is reported).
+    bool Ok(int32_t reply, const char* call)
+    {
+        Reply = reply;
+        return !ReportReply(B.Op, reply, call);
+    }
+
+    Bench& B;
+    BenchState& St;
+    SettingsRecord& S;
+    VnApi& Api;
+    const uint16_t Unit;
+    const VnWindow Window;
+    const bool Printer;
+
+    uint16_t PrintMode = 0;
+    char Side = 'N';
+    ImageHandle Front;
+    ImageHandle Back;
+    DocumentTexts Texts;
+    int32_t Reply = 0;
+};
+
+// Loads what the endorsement printer prints on the document.
+bool LoadPrintStrings(OneDocument& d)
 {
-    BenchState& st = bench.State;
-    SettingsRecord& s = st.Settings;
-    VnApi& api = bench.Api;
-    const uint16_t unit = st.UnitHandle;
-    const VnWindow window = bench.Window;
-    const bool printer = HasEndorsementPrinter(st);
-
-    st.DocumentFileNumber = 0;
-
-    // Print preparation.
-    uint16_t printMode = 0;
+    const SettingsRecord& s = d.S;
     if (s.EndorsePrintMode == 1 || s.EndorsePrintMode == 65) {
-        printMode = 1;
-        if (printer) {
-            const char letter = EndorseFontLetter(s.EndorsePrintMode, s.EndorseBold, s.PrintHigh);
-            const std::string text = GetText(s.EndorseString);
-            const int32_t reply =
-                api.Varn_LoadString(unit, window, letter, static_cast<uint16_t>(text.size()), text.c_str());
-            if (ReportReply(bench.Op, reply, "Varn_LoadString"))
-                return reply;
-        }
-    } else if (s.EndorsePrintMode == 2) {
-        printMode = 2;
+        d.PrintMode = 1;
+        if (!d.Printer)
+            return true;
+        const char letter = EndorseFontLetter(s.EndorsePrintMode, s.EndorseBold, s.PrintHigh);
+        const std::string text = GetText(s.EndorseString);
+        return d.Ok(d.Api.Varn_LoadString(d.Unit, d.Window, letter, static_cast<uint16_t>(text.size()), text.c_str()),
+                    "Varn_LoadString");
+    }
+    if (s.EndorsePrintMode == 2) {
+        d.PrintMode = 2;
         // "No Print" cannot be chosen with the digital print; it prints nowhere.
         const char sideLetters[] = {'N', 'B', 'F', 'X'};
         const char side = s.DigitalPrintSide >= 0 && s.DigitalPrintSide <= 3 ? sideLetters[s.DigitalPrintSide] : 'N';
         const std::string text = GetText(s.DigitalString);
-        api.Varn_LoadDigitalString(unit, window, side, text.c_str(), static_cast<uint16_t>(text.size()), 7, 0,
-                                   s.DigitalFontName.data(), s.DigitalFontSize, static_cast<int32_t>(s.DigitalBold),
-                                   static_cast<int32_t>(s.DigitalItalic), static_cast<int32_t>(s.DigitalUnderline),
-                                   s.DigitalGrayTone, s.DigitalInch, s.DigitalX, s.DigitalY);
+        d.Api.Varn_LoadDigitalString(d.Unit, d.Window, side, text.c_str(), static_cast<uint16_t>(text.size()), 7, 0,
+                                     s.DigitalFontName.data(), s.DigitalFontSize, static_cast<int32_t>(s.DigitalBold),
+                                     static_cast<int32_t>(s.DigitalItalic), static_cast<int32_t>(s.DigitalUnderline),
+                                     s.DigitalGrayTone, s.DigitalInch, s.DigitalX, s.DigitalY);
     }
+    return true;
+}
 
+// Moves the document through the unit.
+bool FeedDocument(OneDocument& d)
+{
+    const SettingsRecord& s = d.S;
     const uint16_t codelineRequest =
         (s.CodelineType & CodelineBits::Micr)
             ? VnCodelineMicr
             : ((s.CodelineType & CodelineBits::MicrOcr) ? VnCodelineMicrOcr : VnCodelineNone);
-    const char side = (s.CodelineType & CodelineBits::Ocr) ? 'F' : static_cast<char>(s.ImageSide);
+    d.Side = (s.CodelineType & CodelineBits::Ocr) ? 'F' : static_cast<char>(s.ImageSide);
+    return d.Ok(d.Api.Varn_DocHandle(d.Unit, d.Window, s.FrontStamp, d.PrintMode, codelineRequest, d.Side, s.ScanMode,
+                                     0, s.DocDestination, static_cast<char>(s.WaitTimeout), s.BeepOnError, nullptr,
+                                     s.ScanCard, 0),
+                "Varn_DocHandle");
+}
 
-    int32_t reply = api.Varn_DocHandle(unit, window, s.FrontStamp, printMode, codelineRequest, side, s.ScanMode, 0,
-                                       s.DocDestination, static_cast<char>(s.WaitTimeout), s.BeepOnError, nullptr,
-                                       s.ScanCard, 0);
-    if (ReportReply(bench.Op, reply, "Varn_DocHandle"))
-        return reply;
+// The MICR codeline and the images the unit read.
+bool ReadFromUnit(OneDocument& d)
+{
+    const SettingsRecord& s = d.S;
+    if (s.CodelineType & (CodelineBits::Micr | CodelineBits::MicrOcr)) {
+        uint16_t length = 256;
+        if (!d.Ok(d.Api.Varn_ReadCodeline(d.Unit, d.Window, d.Texts.Micr, &length, nullptr, nullptr, nullptr, nullptr),
+                  "Varn_ReadCodeline"))
+            return false;
+    }
+    if (d.Side == 'N')
+        return true;
+    return d.Ok(d.Api.Varn_ReadImage(d.Unit, d.Window, s.ClearImage, d.Side, 0, 0, &d.Front, &d.Back, nullptr, nullptr),
+                "Varn_ReadImage");
+}
 
-    // Opened per document: with "Reset File" it keeps the last document only.
-    CodelineLog log;
-    if (s.SaveCodelineOnFile)
-        log.Open(st.ProgramFolder + "CodelineVarn.txt", s.ResetCodelineFile != 0);
-
-    ImageHandle front;
-    ImageHandle back;
-    DocumentTexts texts;
+// The decoders that read the front image, and the images saved to files.
+bool DecodeAndSaveFront(OneDocument& d)
+{
+    const SettingsRecord& s = d.S;
+    if (d.Side != 'X' && d.Side != 'F')
+        return true;
     // Each call gets the full capacity: a length left by one read must not
     // shorten the next one's buffer.
-    uint16_t length = 256;
-    uint16_t barcodeLength = 256;
-
-    if (s.CodelineType & (CodelineBits::Micr | CodelineBits::MicrOcr)) {
-        reply = api.Varn_ReadCodeline(unit, window, texts.Micr, &length, nullptr, nullptr, nullptr, nullptr);
-        if (ReportReply(bench.Op, reply, "Varn_ReadCodeline"))
-            return reply;
-    }
-    if (side != 'N') {
-        reply = api.Varn_ReadImage(unit, window, s.ClearImage, side, 0, 0, &front, &back, nullptr, nullptr);
-        if (ReportReply(bench.Op, reply, "Varn_ReadImage"))
-            return reply;
-    }
-    if (side == 'X' || side == 'F') {
-        if (s.CodelineType & CodelineBits::Ocr) {
-            api.Varn_ViewOCRRectangle(window, st.ViewOcrRectOption);
-            const char readType[2] = {static_cast<char>(s.OcrReadType), 0};
-            const DecodeOptions options{1, 'N'};
-            length = 256;
-            reply = api.Varn_CodelineReadFromBitmap(window, front.get(), readType, s.OcrWindowInch, s.OcrWindowX,
+    if (s.CodelineType & CodelineBits::Ocr) {
+        d.Api.Varn_ViewOCRRectangle(d.Window, d.St.ViewOcrRectOption);
+        const char readType[2] = {static_cast<char>(s.OcrReadType), 0};
+        const DecodeOptions options{1, 'N'};
+        uint16_t length = 256;
+        if (!d.Ok(d.Api.Varn_CodelineReadFromBitmap(d.Window, d.Front.get(), readType, s.OcrWindowInch, s.OcrWindowX,
                                                     s.OcrWindowY, s.OcrWindowWidth, s.OcrWindowHeight, &options,
-                                                    texts.Optical, &length);
-            if (ReportReply(bench.Op, reply, "Varn_CodelineReadFromBitmap"))
-                return reply;
-        }
-        if (s.CodelineType & CodelineBits::Pdf417) {
-            int32_t unused = 0;
-            length = 256;
-            reply = api.Varn_ReadPdf417FromBitmap(window, front.get(), texts.Barcode, &length, &unused, 0, 0, 0, 0);
-            if (ReportReply(bench.Op, reply, "Varn_ReadPdf417FromBitmap"))
-                return reply;
-        }
-        if (s.CodelineType & CodelineBits::Barcode) {
-            reply = api.Varn_ReadBarcodeFromBitmap(
-                window, front.get(), static_cast<char>(s.BarcodeType), static_cast<int32_t>(s.BarcodeWindowX),
-                static_cast<int32_t>(s.BarcodeWindowY), static_cast<int32_t>(s.BarcodeWindowWidth),
-                static_cast<int32_t>(s.BarcodeWindowHeight), texts.Barcode, &barcodeLength);
-            if (ReportReply(bench.Op, reply, "Varn_ReadBarcodeFromBitmap"))
-                return reply;
-        }
-        if (s.SaveImageMode == SaveImageModes::On) {
-            SaveDocumentImages(bench, st.DocumentFileNumber, s.SaveImageFormat, front.get(), back.get());
-            ++st.DocumentFileNumber;
-        }
+                                                    d.Texts.Optical, &length),
+                  "Varn_CodelineReadFromBitmap"))
+            return false;
     }
+    if (s.CodelineType & CodelineBits::Pdf417) {
+        int32_t unused = 0;
+        uint16_t length = 256;
+        if (!d.Ok(d.Api.Varn_ReadPdf417FromBitmap(d.Window, d.Front.get(), d.Texts.Barcode, &length, &unused, 0, 0, 0,
+                                                  0),
+                  "Varn_ReadPdf417FromBitmap"))
+            return false;
+    }
+    if (s.CodelineType & CodelineBits::Barcode) {
+        uint16_t length = 256;
+        if (!d.Ok(d.Api.Varn_ReadBarcodeFromBitmap(d.Window, d.Front.get(), static_cast<char>(s.BarcodeType),
+                                                   static_cast<int32_t>(s.BarcodeWindowX),
+                                                   static_cast<int32_t>(s.BarcodeWindowY),
+                                                   static_cast<int32_t>(s.BarcodeWindowWidth),
+                                                   static_cast<int32_t>(s.BarcodeWindowHeight), d.Texts.Barcode,
+                                                   &length),
+                  "Varn_ReadBarcodeFromBitmap"))
+            return false;
+    }
+    if (s.SaveImageMode == SaveImageModes::On) {
+        SaveDocumentImages(d.B, d.St.DocumentFileNumber, s.SaveImageFormat, d.Front.get(), d.Back.get());
+        ++d.St.DocumentFileNumber;
+    }
+    return true;
+}
 
-    KeepLastCodeline(st, texts.Optical, texts.Micr, texts.Barcode);
+// Keeps the codeline, checks it, shows the document and makes its images the
+// current ones.
+void ShowDocument(OneDocument& d)
+{
+    BenchState& st = d.St;
+    SettingsRecord& s = d.S;
+    KeepLastCodeline(st, d.Texts.Optical, d.Texts.Micr, d.Texts.Barcode);
     if (s.CheckCodeline && s.OcrReadType != 0)
-        CompareWithCodelineBase(bench.Op, s.CodelineBase.data(), st.LastCodeline.data(), true);
+        CompareWithCodelineBase(d.B.Op, s.CodelineBase.data(), st.LastCodeline.data(), true);
 
     if (st.ViewImageOption) {
         DocumentShow show;
         show.DocumentNumber = s.ImageCounter;
-        show.Front = front.get();
-        show.Back = back.get();
-        show.Text1 = Text(texts.Optical);
-        show.Text2 = Text(texts.Micr);
-        show.Text3 = Text(texts.Barcode);
-        bench.Op.ShowDocumentImages(show);
+        show.Front = d.Front.get();
+        show.Back = d.Back.get();
+        show.Text1 = Text(d.Texts.Optical);
+        show.Text2 = Text(d.Texts.Micr);
+        show.Text3 = Text(d.Texts.Barcode);
+        d.B.Op.ShowDocumentImages(show);
     }
     ++s.ImageCounter;
 
-    st.CurrentBackImage = std::move(back);
-    st.CurrentFrontImage = std::move(front);
+    st.CurrentBackImage = std::move(d.Back);
+    st.CurrentFrontImage = std::move(d.Front);
+}
 
-    if (s.DocDestination == Destinations::Retained) {
-        dialogs.ReleaseDocument(bench);
-        if (s.ReleasePrint == 1 && printer) {
-            const std::string text = GetText(s.ReleaseString);
-            reply = api.Varn_LoadString(unit, window, s.ReleaseBold ? 'B' : 'N', static_cast<uint16_t>(text.size()),
-                                        text.c_str());
-            if (ReportReply(bench.Op, reply, "Varn_LoadString"))
-                return reply;
-        }
-        if (s.ReleaseSortMode == ReleaseModes::Sort)
-            reply = api.Varn_DocHandle(unit, window, s.ReleaseFrontStamp, s.ReleasePrint, 0,
-                                       static_cast<char>(s.ReleaseSide), s.ScanMode, 1, VnDestinationSorted,
-                                       static_cast<char>(s.WaitTimeout), s.BeepOnError, nullptr, 0, 0);
-        else
-            reply = api.Varn_DocHandle(unit, window, 0, 0, VnCodelineNone, 'N', s.ScanMode, 1, VnDestinationEjected,
-                                       'G', 0, nullptr, 0, 0);
-        if (ReportReply(bench.Op, reply, "Varn_DocHandle"))
-            return reply;
-        if (s.ReleaseSide != 'N') {
-            reply = api.Varn_ReadImage(unit, window, s.ClearImage, static_cast<char>(s.ReleaseSide), 0, 0, &front,
-                                       &back, nullptr, nullptr);
-            if (ReportReply(bench.Op, reply, "Varn_ReadImage"))
-                return reply;
-            if (st.ViewImageOption) {
-                DocumentShow show;
-                show.DocumentNumber = s.ImageCounter;
-                show.Front = front.get();
-                show.Back = back.get();
-                bench.Op.ShowDocumentImages(show);
-                ++s.ImageCounter;
-            }
-        }
+// A retained document: the operator chooses how it leaves, it may be printed
+// and read again on its way out.
+bool ReleaseRetainedDocument(OneDocument& d, const DocumentDialogs& dialogs)
+{
+    const SettingsRecord& s = d.S;
+    dialogs.ReleaseDocument(d.B);
+    if (s.ReleasePrint == 1 && d.Printer) {
+        const std::string text = GetText(s.ReleaseString);
+        if (!d.Ok(d.Api.Varn_LoadString(d.Unit, d.Window, s.ReleaseBold ? 'B' : 'N',
+                                        static_cast<uint16_t>(text.size()), text.c_str()),
+                  "Varn_LoadString"))
+            return false;
     }
+    const int32_t reply =
+        s.ReleaseSortMode == ReleaseModes::Sort
+            ? d.Api.Varn_DocHandle(d.Unit, d.Window, s.ReleaseFrontStamp, s.ReleasePrint, VnCodelineNone,
+                                   static_cast<char>(s.ReleaseSide), s.ScanMode, 1, VnDestinationSorted,
+                                   static_cast<char>(s.WaitTimeout), s.BeepOnError, nullptr, 0, 0)
+            : d.Api.Varn_DocHandle(d.Unit, d.Window, 0, 0, VnCodelineNone, 'N', s.ScanMode, 1, VnDestinationEjected,
+                                   'G', 0, nullptr, 0, 0);
+    if (!d.Ok(reply, "Varn_DocHandle"))
+        return false;
+    if (s.ReleaseSide == 'N')
+        return true;
+    if (!d.Ok(d.Api.Varn_ReadImage(d.Unit, d.Window, s.ClearImage, static_cast<char>(s.ReleaseSide), 0, 0, &d.Front,
+                                   &d.Back, nullptr, nullptr),
+              "Varn_ReadImage"))
+        return false;
+    if (d.St.ViewImageOption) {
+        DocumentShow show;
+        show.DocumentNumber = d.S.ImageCounter;
+        show.Front = d.Front.get();
+        show.Back = d.Back.get();
+        d.B.Op.ShowDocumentImages(show);
+        ++d.S.ImageCounter;
+    }
+    return true;
+}
 
-    log.WriteLine(texts.Micr);
-    log.WriteLine(texts.Optical);
-    log.WriteLine(texts.Barcode);
+// 0 when another document waits in the feeder, 1 when it is empty.
+int32_t FeederState(OneDocument& d)
+{
+    uint8_t senseKey = 0;
+    uint8_t sensor[VnSensorBytesSize] = {};
+    if (!d.Ok(d.Api.Varn_PeripheralStatus(d.Unit, d.Window, &senseKey, sensor), "Varn_PeripheralStatus"))
+        return d.Reply;
+    return (sensor[0] & 1) ? 0 : 1;
+}
+
+} // namespace
+
+int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
+{
+    OneDocument d(bench);
+    bench.State.DocumentFileNumber = 0;
+
+    if (!LoadPrintStrings(d) || !FeedDocument(d))
+        return d.Reply;
+
+    // Opened per document: with "Reset File" it keeps the last document only.
+    CodelineLog log;
+    if (d.S.SaveCodelineOnFile)
+        log.Open(d.St.ProgramFolder + "CodelineVarn.txt", d.S.ResetCodelineFile != 0);
+
+    if (!ReadFromUnit(d) || !DecodeAndSaveFront(d))
+        return d.Reply;
+    ShowDocument(d);
+    if (d.S.DocDestination == Destinations::Retained && !ReleaseRetainedDocument(d, dialogs))
+        return d.Reply;
+
+    log.WriteLine(d.Texts.Micr);
+    log.WriteLine(d.Texts.Optical);
+    log.WriteLine(d.Texts.Barcode);
 
     // Images read at the release become the current ones; without them the
     // document's own images stay current.
-    if (front || back) {
-        st.CurrentBackImage = std::move(back);
-        st.CurrentFrontImage = std::move(front);
+    if (d.Front || d.Back) {
+        d.St.CurrentBackImage = std::move(d.Back);
+        d.St.CurrentFrontImage = std::move(d.Front);
     }
     log.Close();
-
-    uint8_t senseKey = 0;
-    uint8_t sensor[VnSensorBytesSize] = {};
-    reply = api.Varn_PeripheralStatus(unit, window, &senseKey, sensor);
-    if (ReportReply(bench.Op, reply, "Varn_PeripheralStatus"))
-        return reply;
-    return (sensor[0] & VnSensorDocumentInFeeder) ? VnReplyOk : VnReplyFeederEmpty;
+    return FeederState(d);
 }
 
 void RunManualDocuments(Bench& bench, const DocumentDialogs& dialogs)
 {
-    const SettingsRecord& s = bench.State.Settings;
-    uint32_t count = s.DocumentCount != 0 ? s.DocumentCount : 65535;
+    const BenchState& st = bench.State;
+    const SettingsRecord& s = st.Settings;
     if (s.DocDestination != Destinations::Retained && s.DocDestination != Destinations::Ejected &&
         s.ScanCard != ScanCardOn) {
         RunAutoDocHandle(bench);
         return;
     }
-    while (count > 0) {
+    const uint32_t count = s.DocumentCount != 0 ? s.DocumentCount : 65535;
+    const QString countText = s.DocumentCount != 0 ? QString(" of %1").arg(s.DocumentCount) : QString();
+    for (uint32_t index = 1; index <= count; ++index) {
+        bench.Op.ShowStatus(QString("Document %1%2").arg(index).arg(countText));
         const int32_t result = HandleOneDocument(bench, dialogs);
-        --count;
-        if (result != 0)
+        // The frame stays live between documents; a close asks the run to
+        // stop here.
+        bench.Op.PumpEvents();
+        if (result != 0 || st.StopRequested)
             break;
     }
+    bench.Op.ShowStatus(QString());
 }
 
 void RunDocumentCommand(Bench& bench, int commandId, const DocumentDialogs& dialogs)
@@ -275,6 +351,7 @@ void RunDocumentCommand(Bench& bench, int commandId, const DocumentDialogs& dial
     bench.Op.CloseAllChildren();
     OpenUnit(bench, OpenOperation::VnConnect, OpenRule::ReportAndGoOn);
     IdentifyForGeneration(bench);
+    bench.State.SaveFailureReported = false;
     switch (commandId) {
     case Cmd::ReadOneDoc:
         if (dialogs.DocumentHandle(bench) == 1)

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/BenchState.h"
+#include "core/ReplyCodes.h"
 
 namespace {
 
@@ -33,28 +34,41 @@ std::string DocumentImageName(const std::string& programFolder, uint16_t number,
     return programFolder + "Images/" + name;
 }
 
-void SaveDocumentImages(Bench& bench, uint16_t number, uint16_t format, const PackedBitmap* front,
-                        const PackedBitmap* back)
+int32_t SaveDocumentImages(Bench& bench, uint16_t number, uint16_t format, const PackedBitmap* front,
+                           const PackedBitmap* back)
 {
     if (!ExtensionFor(format))
-        return;
+        return 0;
+    int32_t failed = 0;
     auto save = [&](const PackedBitmap* image, bool isFront) {
         const std::string path = DocumentImageName(bench.State.ProgramFolder, number, format, isFront);
+        int32_t reply = 0;
+        const char* call = "Varn_SaveTIFF";
         switch (format) {
         case 10:
-            bench.Api.Varn_SaveJPEG(bench.Window, image, static_cast<int32_t>(bench.State.Settings.JpegQuality),
-                                    path.c_str());
+            call = "Varn_SaveJPEG";
+            reply = bench.Api.Varn_SaveJPEG(bench.Window, image,
+                                            static_cast<int32_t>(bench.State.Settings.JpegQuality), path.c_str());
             break;
         case 11:
-            bench.Api.Varn_SaveBMP(bench.Window, image, path.c_str());
+            call = "Varn_SaveBMP";
+            reply = bench.Api.Varn_SaveBMP(bench.Window, image, path.c_str());
             break;
         default:
-            bench.Api.Varn_SaveTIFF(bench.Window, image, path.c_str(), format, 0, 1);
+            reply = bench.Api.Varn_SaveTIFF(bench.Window, image, path.c_str(), format, 0, 1);
             break;
+        }
+        if (reply == 0 || failed != 0)
+            return;
+        failed = reply;
+        if (!bench.State.SaveFailureReported) {
+            bench.State.SaveFailureReported = true;
+            ReportReply(bench.Op, reply, call);
         }
     };
     if (front)
         save(front, true);
     if (back)
         save(back, false);
+    return failed;
 }

@@ -11,6 +11,8 @@ class PackedBitmap;
 // ("BB" for the back), or empty for a format code that saves nothing.
 std::string DocumentImageName(const std::string& programFolder, uint16_t number, uint16_t format, bool front);
 
-// Saves the front, then the back, of those present; replies are ignored.
-void SaveDocumentImages(Bench& bench, uint16_t number, uint16_t format, const PackedBitmap* front,
+// Saves the front, then the back, of those present. The first failed save of
+// a run is reported (once, however many documents fail after it); the reply
+// of the first failed save, else 0.
+int32_t SaveDocumentImages(Bench& bench, uint16_t number, uint16_t format, const PackedBitmap* front,
                         const PackedBitmap* back);

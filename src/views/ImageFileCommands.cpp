@@ -8,6 +8,8 @@
 #include "core/CommandIds.h"
 #include "core/CommandRegistry.h"
 #include "core/Operator.h"
+#include "core/MessageTitles.h"
+#include "core/ReplyCodes.h"
 #include "views/DibToBitmap.h"
 #include "views/ImageFiles.h"
 #include "views/SaveImageDialog.h"
@@ -43,8 +45,11 @@ void SaveImageFile(const QImage& picture, BenchState& state, Operator& op, SaveD
     state.LastSaveFormat = dialog.FormatIndex();
     choices = dialog.Choices();
     op.SetBusyCursor(true);
-    SaveImageToFile(picture, dialog.FileName(), dialog.Options());
+    const bool saved = SaveImageToFile(picture, dialog.FileName(), dialog.Options());
     op.SetBusyCursor(false);
+    // The operator must not believe the file is there.
+    if (!saved)
+        op.Message(ErrorTitle, "Image not saved !\n" + dialog.FileName(), MessageButtons::Ok, MessageIcon::Stop);
 }
 
 void RegisterViewCommands(CommandRegistry& registry)

@@ -311,6 +311,28 @@ private slots:
         QCOMPARE(inner, 1);
     }
 
+    void closingTheFrameDuringARunStopsItFirst()
+    {
+        State->Settings.DocDestination = 5; // a manual run, every document
+        State->Settings.DocumentCount = 0;
+        Api->SetHook("Varn_PeripheralStatus", [](ApiCall& call) {
+            static_cast<uint8_t*>(call.Pointers[3])[0] = 1; // another document always waits
+        });
+        Frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Frame.get()));
+        int pumps = 0;
+        // The close request arrives while the run dispatches events.
+        Op->OnPump = [&] {
+            if (++pumps == 1)
+                Frame->close();
+        };
+        Frame->OnFrameCommand(Cmd::RepeatManual);
+        QCOMPARE(Api->CallsOf("Varn_DocHandle").size(), size_t(1));
+        QCOMPARE(Api->Names().back(), std::string("VnDisconnect"));
+        QVERIFY(Frame->isVisible()); // the run's own boxes could still be answered
+        QTRY_VERIFY(!Frame->isVisible());
+    }
+
     void closeAllAndClosingTheFrameCloseEveryChild()
     {
         for (int i = 0; i < 3; ++i) {

@@ -238,3 +238,19 @@ TEST_F(AutoRun, CounterStringAndFailedLoad)
     ASSERT_EQ(Op.Messages.size(), 1u);
     EXPECT_EQ(Op.Messages[0].Text, "Varn_LoadString\n\nPrint format not supported.");
 }
+
+// The frame asks a run to stop when it is closed during the run.
+TEST_F(AutoRun, AStopRequestEndsTheRunAfterTheCurrentDocument)
+{
+    Script({{0, "T1T"}, {0, "T2T"}, {0, "T3T"}, {1, ""}});
+    Bench bench{State, Api, Op};
+    int pumps = 0;
+    Op.OnPump = [&] {
+        if (++pumps == 2)
+            State.StopRequested = true;
+    };
+    RunAutoDocHandle(bench);
+    EXPECT_EQ(Api.CallsOf("Varn_GetDocData").size(), 2u);
+    EXPECT_EQ(Op.Documents.size(), 2u);
+    EXPECT_EQ(Op.StatusTexts.back(), "");
+}

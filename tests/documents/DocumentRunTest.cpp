@@ -367,3 +367,67 @@ TEST(ImageSavingCalls, EachFormatItsOperation)
     EXPECT_EQ(api.Trace(), (std::vector<std::string>{"Varn_SaveJPEG(null, ptr, 90, \"/p/Images/Image_0003FF.jpg\")",
                                                      "Varn_SaveTIFF(null, ptr, \"/p/Images/Image_0003BB.tif\", 28, 0, 1)"}));
 }
+
+TEST_F(DocumentRun, ManualRunShowsItsProgressAndDispatchesEventsAfterEachDocument)
+{
+    auto& s = State.Settings;
+    s.DocDestination = 5;
+    s.DocumentCount = 3;
+    DocumentsInFeeder = 10;
+    std::vector<size_t> fedAtPump;
+    Op.OnPump = [&] { fedAtPump.push_back(Api.CallsOf("Varn_DocHandle").size()); };
+    auto bench = MakeBench();
+    RunManualDocuments(bench, Dialogs);
+    EXPECT_EQ(fedAtPump, (std::vector<size_t>{1, 2, 3}));
+    EXPECT_EQ(Op.StatusTexts,
+              (std::vector<QString>{"Document 1 of 3", "Document 2 of 3", "Document 3 of 3", ""}));
+
+    Op.StatusTexts.clear();
+    s.DocumentCount = 0; // all: no count to show
+    DocumentsInFeeder = 2;
+    RunManualDocuments(bench, Dialogs);
+    EXPECT_EQ(Op.StatusTexts, (std::vector<QString>{"Document 1", "Document 2", ""}));
+}
+
+// The frame asks a run to stop when it is closed during the run.
+TEST_F(DocumentRun, ManualRunStopsAfterTheDocumentDuringWhichAStopWasRequested)
+{
+    auto& s = State.Settings;
+    s.DocDestination = 5;
+    s.DocumentCount = 0;
+    DocumentsInFeeder = 10;
+    int reads = 0;
+    Api.SetHook("Varn_ReadImage", [&](ApiCall&) {
+        if (++reads == 2)
+            State.StopRequested = true;
+    });
+    auto bench = MakeBench();
+    RunManualDocuments(bench, Dialogs);
+    EXPECT_EQ(Api.CallsOf("Varn_DocHandle").size(), 2u);
+    EXPECT_EQ(Api.CallsOf("Varn_PeripheralStatus").size(), 2u) << "the second document is finished";
+}
+
+TEST_F(DocumentRun, AFailedImageSaveIsReportedOncePerRun)
+{
+    auto& s = State.Settings;
+    s.DocDestination = 5;
+    s.DocumentCount = 0;
+    s.SaveImageMode = 6;
+    s.SaveImageFormat = 10;
+    DocumentsInFeeder = 3;
+    Api.SetReply("Varn_SaveJPEG", -12);
+    auto bench = MakeBench();
+    RunDocumentCommand(bench, 40026, Dialogs);
+    EXPECT_EQ(Api.CallsOf("Varn_SaveJPEG").size(), 6u) << "every side is still tried";
+    ASSERT_EQ(Op.Messages.size(), 1u);
+    EXPECT_TRUE(Op.Messages[0].Text.startsWith("Varn_SaveJPEG")) << Op.Messages[0].Text.toStdString();
+
+    DocumentsInFeeder = 2;
+    RunDocumentCommand(bench, 40026, Dialogs);
+    EXPECT_EQ(Op.Messages.size(), 2u) << "the next run reports again";
+
+    Api.SetReply("Varn_SaveJPEG", 0);
+    DocumentsInFeeder = 2;
+    RunDocumentCommand(bench, 40026, Dialogs);
+    EXPECT_EQ(Op.Messages.size(), 2u) << "a good save says nothing";
+}

@@ -64,6 +64,7 @@ private slots:
     void unreadableFileOpensNothing();
     void openTiff();
     void saveOffersTheLastFormatAgain();
+    void failedSaveIsReported();
     void saveDialogOffers_data();
     void saveDialogOffers();
     void chosenDepthAndCompressionReachTheFile();
@@ -229,6 +230,24 @@ void ImageFilesTest::saveOffersTheLastFormatAgain()
     QCOMPARE(format, QString("JPEG"));
     QCOMPARE(name, first + ".jpg");
     QCOMPARE(State->LastSaveFormat, 1);
+}
+
+void ImageFilesTest::failedSaveIsReported()
+{
+    ShowPicture(BlackAndWhite(64, 48));
+    const QString path = Dir.filePath("no-such-folder/picture");
+    Op->QueueDialog([&path](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>("FileNameEdit")->setText(path);
+        dialog.findChild<QComboBox*>("FormatCombo")->setCurrentIndex(0);
+        dialog.findChild<QPushButton*>("OK")->click();
+        return dialog.result();
+    });
+    Frame->OnFrameCommand(Cmd::SaveFile);
+    QVERIFY(!QFile::exists(path + ".bmp"));
+    QCOMPARE(Op->Messages.size(), size_t(1));
+    QCOMPARE(Op->Messages[0].Title, QString("Varn ERROR"));
+    QVERIFY2(Op->Messages[0].Text.contains(path), qPrintable(Op->Messages[0].Text));
+    QVERIFY(!Op->BusyCursor);
 }
 
 void ImageFilesTest::saveDialogOffers_data()

@@ -1,5 +1,6 @@
 // The automatic run: Varn_AutoDocHandle hands the unit the job, each
 // Varn_GetDocData feeds and delivers the next document.
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -8,6 +9,7 @@
 
 #include "UnitTestHelpers.h"
 #include "docs/Document.h"
+#include "unit/AutoRunFiles.h"
 #include "vnapi/MicrSymbols.h"
 
 namespace {
@@ -298,6 +300,57 @@ TEST(VirtualUnitAutoRun, SaveModeSixWritesEachDocumentsImagesInTheFormatAsked)
             ++files;
         EXPECT_EQ(files, c.Extension ? 4u : 0u) << c.Format;
     }
+}
+
+TEST(VirtualUnitAutoRun, ALaterRunNumbersItsFilesAfterTheFilesInTheFolder)
+{
+    TemporaryFolder folder;
+    OpenUnit unit;
+    Job job;
+    job.SaveMode = 6;
+    job.Folder = folder.Folder().substr(0, folder.Folder().size() - 1);
+    job.Format = 11;
+    job.Count = 2;
+    const std::vector<std::string> expected[] = {
+        {"Image_0001FF.bmp", "Image_0002FF.bmp"},
+        {"Image_0003FF.bmp", "Image_0004FF.bmp"}, // not the first run's names again
+    };
+    for (const auto& names : expected) {
+        ASSERT_EQ(Start(unit, job), 0);
+        for (const std::string& name : names) {
+            const Fetched f = Fetch(unit);
+            ASSERT_EQ(f.Reply, 0);
+            EXPECT_EQ(f.FrontFile, folder.Folder() + name);
+        }
+        EXPECT_EQ(Fetch(unit).Reply, 1);
+    }
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Folder()))
+        ++files;
+    EXPECT_EQ(files, 8u);
+}
+
+TEST(VirtualUnitAutoRun, HighestFileNumberCountsOnlyTheRunsOwnNames)
+{
+    struct Row {
+        std::vector<std::string> Files;
+        uint32_t Highest;
+    };
+    const Row rows[] = {
+        {{}, 0},
+        {{"Image_0007FF.jpg"}, 7},
+        {{"Image_0007BB.tif"}, 7},
+        {{"Image_0002FF.bmp", "Image_12345BB.bmp", "Image_0040FF.jpg"}, 12345},
+        {{"Image_0009XX.jpg", "Image_FF.jpg", "Other_0012FF.jpg", "Image_0003FF", "Image_0005F.jpg"}, 0},
+        {{"Image_99999999999FF.jpg"}, 99999999}, // capped, so a run's numbers stay in 32 bits
+    };
+    for (const Row& r : rows) {
+        TemporaryFolder folder;
+        for (const std::string& name : r.Files)
+            std::fclose(std::fopen((folder.Folder() + name).c_str(), "wb"));
+        EXPECT_EQ(virtualunit::HighestAutoRunFileNumber(folder.Folder(), "Image_"), r.Highest) << r.Files.size();
+    }
+    EXPECT_EQ(virtualunit::HighestAutoRunFileNumber("/nonexistent-varn-folder", "Image_"), 0u);
 }
 
 TEST(VirtualUnitAutoRun, AFolderThatCannotTakeTheFilesGivesTheSaveErrorAndTheRunGoesOn)

@@ -1,6 +1,9 @@
 #include "unit/AutoRunFiles.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 #include "vnapi/VnCodes.h"
 #include "vnapi/imaging/BmpFile.h"
@@ -40,6 +43,33 @@ std::string AutoRunFileName(const std::string& folder, const std::string& baseNa
     if (!path.empty() && path.back() != '/')
         path += '/';
     return path + baseName + digits + (front ? "FF." : "BB.") + SaveFormatExtension(format);
+}
+
+uint32_t HighestAutoRunFileNumber(const std::string& folder, const std::string& baseName)
+{
+    namespace fs = std::filesystem;
+    constexpr uint32_t Largest = 99999999; // keeps base + run number inside 32 bits
+    uint32_t highest = 0;
+    std::error_code error;
+    for (fs::directory_iterator it(folder.empty() ? "." : folder, error), end; !error && it != end;
+         it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= baseName.size() || name.compare(0, baseName.size(), baseName) != 0)
+            continue;
+        size_t i = baseName.size();
+        uint64_t number = 0;
+        while (i < name.size() && name[i] >= '0' && name[i] <= '9') {
+            number = std::min<uint64_t>(number * 10 + static_cast<uint64_t>(name[i] - '0'), Largest);
+            ++i;
+        }
+        if (i == baseName.size() || name.size() < i + 3)
+            continue;
+        const std::string side = name.substr(i, 3);
+        if (side != "FF." && side != "BB.")
+            continue;
+        highest = std::max(highest, static_cast<uint32_t>(number));
+    }
+    return highest;
 }
 
 int32_t SaveAutoRunImage(const PackedBitmap& image, const std::string& path, uint16_t format, int32_t jpegQuality)

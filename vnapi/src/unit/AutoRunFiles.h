@@ -22,6 +22,11 @@ std::string SaveFormatExtension(uint16_t format);
 std::string AutoRunFileName(const std::string& folder, const std::string& baseName, uint32_t number, bool front,
                             uint16_t format);
 
+// The highest number in the names of the folder's files "<base><digits>FF.*"
+// and "<base><digits>BB.*", 0 when there are none (or no folder). A run
+// numbers its files after it, so it never overwrites an earlier run's.
+uint32_t HighestAutoRunFileNumber(const std::string& folder, const std::string& baseName);
+
 // Writes the image in the format; the reply of the save (0, -12 JPEG, -18
 // BMP, -19 TIFF not created, ...).
 int32_t SaveAutoRunImage(const PackedBitmap& image, const std::string& path, uint16_t format, int32_t jpegQuality);

@@ -80,6 +80,8 @@ struct AutoRunJob {
     bool SaveImages = false;   // save mode 6
     std::string Folder;
     std::string BaseName;
+    // The run's files are numbered after those already in the folder.
+    uint32_t FileNumberBase = 0;
     uint16_t SaveFormat = 0;
     int32_t JpegQuality = 128;
     char WaitLetter = 'G';

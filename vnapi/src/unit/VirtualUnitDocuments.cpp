@@ -312,6 +312,8 @@ int32_t VirtualUnit::StartAutoRun(const AutoRunJob& job)
         return VnReplyFeederEmpty;
     }
     Job = job;
+    if (Job.SaveImages)
+        Job.FileNumberBase = HighestAutoRunFileNumber(Job.Folder, Job.BaseName);
     Run = RunState::Running;
     RunDocuments = 0;
     return VnReplyOk;
@@ -394,7 +396,7 @@ AutoRunDocument VirtualUnit::FetchAutoRunDocument(bool wantFront, bool wantBack)
             if (!image)
                 return;
             const std::string path =
-                AutoRunFileName(Job.Folder, Job.BaseName, out.Number, isFront, Job.SaveFormat);
+                AutoRunFileName(Job.Folder, Job.BaseName, Job.FileNumberBase + out.Number, isFront, Job.SaveFormat);
             const int32_t r = SaveAutoRunImage(*image, path, Job.SaveFormat, Job.JpegQuality);
             if (r == VnReplyOk)
                 name = path;

@@ -1,0 +1,4 @@
+#pragma once
+
+// Which window of the front image a decoder reads.
+enum class DecodeWindowKind { Ocr, Barcode, Pdf417 };
