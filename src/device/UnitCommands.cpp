@@ -83,7 +83,11 @@ QString FormatIdentifyText(const UnitIdentity& id, const FeatureFlags& f)
         text += "Peripheral Internal Number : " + Text(id.InternalNumber) + "\n";
     if (id.BoardInfo[0] != 0) {
         text += QString::asprintf("Board Release : %#02x\n", static_cast<int>(static_cast<int8_t>(id.BoardInfo[0])));
-        text += QString::asprintf("FPGA Release : %c\n", static_cast<char>(id.BoardInfo[1]));
+        // A release letter of 0 is no letter, not a NUL in the text.
+        text += "FPGA Release : ";
+        if (id.BoardInfo[1] != 0)
+            text += QChar::fromLatin1(static_cast<char>(id.BoardInfo[1]));
+        text += "\n";
     }
     text += "\n";
     const std::pair<int, const char*> lines[] = {
@@ -156,9 +160,13 @@ void ShowPeripheralStatus(Bench& bench)
         return;
     uint8_t senseKey = 0;
     uint8_t sensor[VnSensorBytesSize] = {};
-    bench.Api.Varn_PeripheralStatus(bench.State.UnitHandle, bench.Window, &senseKey, sensor);
-    PeripheralStatusDialog dialog(SenseKeyText(senseKey), SensorStatusText(sensor));
-    bench.Op.Exec(dialog);
+    const int32_t reply = bench.Api.Varn_PeripheralStatus(bench.State.UnitHandle, bench.Window, &senseKey, sensor);
+    // A failed request leaves nothing to show: the zeros would read as
+    // "Peripheral Ok !".
+    if (ReportReply(bench.Op, reply, "Varn_PeripheralStatus") == 0) {
+        PeripheralStatusDialog dialog(SenseKeyText(senseKey), SensorStatusText(sensor));
+        bench.Op.Exec(dialog);
+    }
     // A unit that was already open stays as it was found.
     if (open.Reply != VnReplyAlreadyConnected)
         CloseUnit(bench);

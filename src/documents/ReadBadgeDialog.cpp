@@ -143,8 +143,10 @@ void ReadBadgeDialog::Finish()
         return;
     Cancel = true;
     if (Reader.joinable()) {
-        // A read the unit is still working on ends by its own time-out; the
-        // connection stays open for it until then.
+        // A read waiting for a swipe would hold the window until the unit
+        // gives up; a reset ends the wait. Closing reports nothing of it.
+        if (Reading && Connected)
+            Device.Api.Varn_Reset(Device.State.UnitHandle, this, '0');
         Device.Op.SetBusyCursor(true);
         Reader.join();
         Device.Op.SetBusyCursor(false);
@@ -177,9 +179,11 @@ void ReadBadgeDialog::StartRead()
     job.Checks = {Track1Check->isChecked(), Track2Check->isChecked(), Track3Check->isChecked()};
     job.Cancel = &Cancel;
     const unsigned read = ++ReadNumber;
+    Reading = true;
     Reader = std::thread([this, job, read] {
         BadgeDialogSink sink(this, read);
         ReadBadgeThread(job, sink);
+        Reading = false;
     });
 }
 

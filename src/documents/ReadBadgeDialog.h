@@ -60,6 +60,7 @@ private:
     bool Ended = false;
     unsigned ReadNumber = 0;
     std::atomic<bool> Cancel{false};
+    std::atomic<bool> Reading{false}; // the reader thread has not ended yet
     std::thread Reader;
     std::mutex InboxMutex;
     std::vector<std::function<void()>> Inbox;

@@ -2,9 +2,13 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QGridLayout>
+#include <QScreen>
+#include <QSpacerItem>
 #include <QMessageBox>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <spawn.h>
@@ -67,6 +71,12 @@ ProgramRun RunProgramAndWait(const std::string& path, const std::vector<std::str
     return run;
 }
 
+int MessageBoxWidth(int titleWidth, int screenWidth)
+{
+    const int wanted = std::max(titleWidth, 0) + MessageTitleAllowance;
+    return screenWidth > 0 ? std::min(wanted, screenWidth) : wanted;
+}
+
 MessageAnswer ShowMessageBox(QWidget* owner, const QString& title, const QString& text, MessageButtons buttons,
                              MessageIcon icon)
 {
@@ -84,6 +94,18 @@ MessageAnswer ShowMessageBox(QWidget* owner, const QString& title, const QString
     case MessageButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
     case MessageButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
     case MessageButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    }
+    // Qt sizes a box by its text and leaves the title only 50 pixels more,
+    // while a window manager also puts an icon and three buttons beside it:
+    // a short text like "Reset OK !" would cut the title.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        QFont titleFont = box.font();
+        titleFont.setBold(true);
+        const QScreen* screen = owner ? owner->screen() : QApplication::primaryScreen();
+        const int width = MessageBoxWidth(QFontMetrics(titleFont).horizontalAdvance(title),
+                                          screen ? screen->availableGeometry().width() : 0);
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Fixed, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                      grid->columnCount());
     }
     switch (box.exec()) {
     case QMessageBox::Yes: return MessageAnswer::Yes;

@@ -31,7 +31,14 @@ struct ProgramRun {
 // until it ends.
 ProgramRun RunProgramAndWait(const std::string& path, const std::vector<std::string>& arguments);
 
-// A message box with exactly this title, text, buttons and icon.
+// What a window manager puts beside a title: icon, three buttons, margins.
+constexpr int MessageTitleAllowance = 160;
+// The least width of a message box whose title is titleWidth pixels wide, so
+// the whole title shows; never wider than the screen (0: not known).
+int MessageBoxWidth(int titleWidth, int screenWidth);
+
+// A message box with exactly this title, text, buttons and icon; wide enough
+// for its title.
 MessageAnswer ShowMessageBox(QWidget* owner, const QString& title, const QString& text, MessageButtons buttons,
                              MessageIcon icon);
 

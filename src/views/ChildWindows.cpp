@@ -17,6 +17,13 @@ constexpr int DoubleFeedStatus = 7;
 
 } // namespace
 
+int NextCascadePlace(int openWindows, int lastPlace, int places)
+{
+    if (openWindows <= 0 || places <= 1)
+        return 0;
+    return (std::max(lastPlace, -1) + 1) % places;
+}
+
 ChildWindows::ChildWindows(QMdiArea& mdi, BenchState& state, Operator& op) : Mdi(mdi), State(state), Op(op) {}
 
 QMdiSubWindow* ChildWindows::CreateImageChild(const std::string& textLines, const QString& title,
@@ -53,12 +60,17 @@ QMdiSubWindow* ChildWindows::MakeChild(const std::string& textLines, const QStri
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowTitle(title);
     // New windows cascade from the top left, one title bar further each,
-    // starting again at the top when the next would run off the bottom.
+    // starting again at the top when the next would run off the bottom. A
+    // window of text lines alone is as big as its lines.
     const QSize area = Mdi.viewport()->size();
-    sub->resize(std::max(area.width() * 3 / 4, 320), std::max(area.height() * 3 / 4, 240));
+    if (bitmap.isNull())
+        sub->resize(sub->sizeHint().boundedTo(area).expandedTo(sub->minimumSizeHint()));
+    else
+        sub->resize(std::max(area.width() * 3 / 4, 320), std::max(area.height() * 3 / 4, 240));
     const int step = std::max(sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, sub), 1);
     const int places = std::max((area.height() - sub->height()) / step + 1, 1);
-    const int place = static_cast<int>(Mdi.subWindowList().size() - 1) % places;
+    const int place = NextCascadePlace(static_cast<int>(Mdi.subWindowList().size()) - 1, LastPlace, places);
+    LastPlace = place;
     sub->move(place * step, place * step);
     sub->show();
     Mdi.setActiveSubWindow(sub);

@@ -18,6 +18,11 @@ class QMdiArea;
 struct BenchState;
 struct DocumentShow;
 
+// Where the next window goes in the cascade, counted in title bars from the
+// top left: one place after the window made last, back to the top after the
+// last of places; the top when no window is open.
+int NextCascadePlace(int openWindows, int lastPlace, int places);
+
 class ChildWindows {
 public:
     static constexpr int SlotCount = 12;
@@ -56,6 +61,7 @@ private:
     Operator& Op;
     std::array<QPointer<QMdiSubWindow>, SlotCount> Slots;
     int Next = 0;
+    int LastPlace = -1; // cascade place of the window made last
     platform::ChildCreateGuard Guard;
     SaveDialogChoices Choices;
 };

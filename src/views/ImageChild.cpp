@@ -87,15 +87,22 @@ void ImageChild::ConnectBar(QScrollBar* bar, Qt::Orientation orientation)
             [this, bar, orientation](int action) { OnScroll(orientation, ActionOf(action), bar->sliderPosition()); });
 }
 
-QSize ImageChild::sizeHint() const { return {480, 360}; }
+QSize ImageChild::sizeHint() const
+{
+    if (!Data.Bitmap.isNull() || Data.TextWindows.empty())
+        return {480, 360};
+    // Text lines alone: the widest line, all strips.
+    int width = 0;
+    for (const TextStrip* strip : Data.TextWindows)
+        width = std::max(width, strip->NeededWidth());
+    return {width, StripsBottom()};
+}
 
 int ImageChild::ScrollBarExtent() const { return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this); }
 
 int ImageChild::StripsBottom() const
 {
-    if (Data.TextWindows.empty())
-        return 0;
-    return TextStrip::Pitch * static_cast<int>(Data.TextWindows.size() - 1) + TextStrip::Height;
+    return TextStrip::StripsBottom(static_cast<int>(Data.TextWindows.size()));
 }
 
 QRect ImageChild::ImageArea() const
@@ -106,8 +113,9 @@ QRect ImageChild::ImageArea() const
 
 QRect ImageChild::PaintedImageRect() const
 {
+    // Below the last strip's bottom border, which would cover the first row.
     const PixelRect& r = Data.DisplayRect;
-    return QRect(QPoint(r.Left, r.Top + Data.TextHeight), QSize(r.Width(), r.Height()));
+    return QRect(QPoint(r.Left, r.Top + StripsBottom()), QSize(r.Width(), r.Height()));
 }
 
 LayoutInput ImageChild::CurrentInput() const
@@ -127,6 +135,7 @@ LayoutInput ImageChild::CurrentInput() const
     in.FitToWindow = Data.FitToWindow != 0;
     in.ScrollX = Data.ScrollX;
     in.ScrollY = Data.ScrollY;
+    in.StripsHeight = StripsBottom();
     return in;
 }
 
@@ -204,7 +213,7 @@ void ImageChild::OnScroll(Qt::Orientation orientation, ScrollAction action, int 
     const bool horizontal = orientation == Qt::Horizontal;
     int32_t& position = horizontal ? Data.ScrollX : Data.ScrollY;
     const int32_t change = ScrollChange(action, position, horizontal ? Data.ScrollMaxX : Data.ScrollMaxY,
-                                        horizontal ? Data.ClientWidth : Data.ClientHeight,
+                                        horizontal ? Data.ClientWidth : ImageArea().height(),
                                         horizontal ? Data.LineStepX : Data.LineStepY, thumb);
     if (change != 0) {
         position += change;
@@ -286,7 +295,7 @@ void ImageChild::ApplyZoom(int percent)
     LayoutInput next = CurrentInput();
     next.FitToWindow = false;
     next.ZoomPercent = percent;
-    const ScrollPosition position = ZoomKeepingCentre(next, Data.DisplayRect, Data.ClientWidth, Data.ClientHeight);
+    const ScrollPosition position = ZoomKeepingCentre(next, Data.DisplayRect, Data.ClientWidth, ImageArea().height());
     Data.ScrollX = position.X;
     Data.ScrollY = position.Y;
     Data.ZoomPercent = percent;

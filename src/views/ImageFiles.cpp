@@ -96,7 +96,8 @@ int JpegQuality(int qualityFactor)
 
 QStringList OpenFileFilters()
 {
-    return {"ALL (*.*)", "JPEG (*.jpg *.jff *.jtf)", "TIF (*.tif)", "BMP (*.bmp)"};
+    // Every file: here a name need not have a dot.
+    return {"ALL (*)", "JPEG (*.jpg *.jff *.jtf)", "TIF (*.tif)", "BMP (*.bmp)"};
 }
 
 bool LoadImageFile(const QString& path, QImage& image)

@@ -44,17 +44,20 @@ ImageLayout ComputeLayout(const LayoutInput& in)
     }
 
     // The size with no bars at all, then the bars the zoomed picture needs,
-    // horizontal first when it is too wide.
+    // horizontal first when it is too wide. The picture has the height left
+    // below the strips.
     int32_t width = in.ClientWidth + (in.VerticalBarShown ? in.VerticalBarAllowance : 0);
     int32_t height = in.ClientHeight + (in.HorizontalBarShown ? in.HorizontalBarAllowance : 0);
+    const int32_t strips = std::max(in.StripsHeight, 0);
+    auto pictureHeight = [&] { return std::max(height - strips, 0); };
     if (out.ZoomedWidth > width) {
         out.HorizontalBarNeeded = true;
         height -= in.HorizontalBarAllowance;
-        if (out.ZoomedHeight > height) {
+        if (out.ZoomedHeight > pictureHeight()) {
             out.VerticalBarNeeded = true;
             width -= in.VerticalBarAllowance;
         }
-    } else if (out.ZoomedHeight > height) {
+    } else if (out.ZoomedHeight > pictureHeight()) {
         out.VerticalBarNeeded = true;
         width -= in.VerticalBarAllowance;
         if (out.ZoomedWidth > width) {
@@ -64,18 +67,20 @@ ImageLayout ComputeLayout(const LayoutInput& in)
     }
     out.VisibleWidth = width;
     out.VisibleHeight = height;
+    out.PictureHeight = pictureHeight();
 
     out.LineStepX = std::max(width / 10, 1);
-    out.LineStepY = std::max(height / 10, 1);
+    out.LineStepY = std::max(out.PictureHeight / 10, 1);
     out.PageStepX = PageStep(width, out.LineStepX);
-    out.PageStepY = PageStep(height, out.LineStepY);
-    out.ScrollMaxX = std::max(out.ZoomedWidth - width - 1, 0);
-    out.ScrollMaxY = std::max(out.ZoomedHeight - height - 1, 0);
+    out.PageStepY = PageStep(out.PictureHeight, out.LineStepY);
+    // At the largest position the last column and row are on screen.
+    out.ScrollMaxX = std::max(out.ZoomedWidth - width, 0);
+    out.ScrollMaxY = std::max(out.ZoomedHeight - out.PictureHeight, 0);
     out.ScrollX = std::clamp(in.ScrollX, 0, out.ScrollMaxX);
     out.ScrollY = std::clamp(in.ScrollY, 0, out.ScrollMaxY);
 
     if (in.FitToWindow) {
-        out.DisplayRect = FitRect(width, height, in.ImageWidth, in.ImageHeight);
+        out.DisplayRect = FitRect(width, out.PictureHeight, in.ImageWidth, in.ImageHeight);
     } else {
         out.DisplayRect = PixelRect{0, 0, out.ZoomedWidth, out.ZoomedHeight};
         out.DisplayRect.Offset(-out.ScrollX, -out.ScrollY);

@@ -40,6 +40,9 @@ struct LayoutInput {
     bool FitToWindow = false;
     int32_t ScrollX = 0;
     int32_t ScrollY = 0;
+    // Rows at the top of the client area taken by the text strips; the
+    // picture shows below them, so it scrolls and fits in what is left.
+    int32_t StripsHeight = 0;
 };
 
 struct ImageLayout {
@@ -48,7 +51,8 @@ struct ImageLayout {
     bool HorizontalBarNeeded = false;
     bool VerticalBarNeeded = false;
     int32_t VisibleWidth = 0;
-    int32_t VisibleHeight = 0;
+    int32_t VisibleHeight = 0; // strips included
+    int32_t PictureHeight = 0; // below the strips
     int32_t LineStepX = 1;
     int32_t LineStepY = 1;
     int32_t PageStepX = 1;
@@ -57,7 +61,7 @@ struct ImageLayout {
     int32_t ScrollMaxY = 0;
     int32_t ScrollX = 0; // clamped to 0 .. maximum
     int32_t ScrollY = 0;
-    PixelRect DisplayRect;
+    PixelRect DisplayRect; // relative to the top left of the picture area
 };
 
 ImageLayout ComputeLayout(const LayoutInput& in);
@@ -84,7 +88,8 @@ struct ScrollPosition {
 
 // The scroll position that keeps the point at the centre of the client area
 // where it was, after a zoom change. next is the layout input at the new zoom
-// (fit mode off); oldRect and the client size come from the last layout.
+// (fit mode off); oldRect and the size of the picture area (below the
+// strips) come from the last layout.
 ScrollPosition ZoomKeepingCentre(const LayoutInput& next, const PixelRect& oldRect, int32_t clientWidth,
                                  int32_t clientHeight);
 

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -75,18 +76,30 @@ SaveImageDialog::SaveImageDialog(Operator& op, int formatIndex, int pictureBits,
     buttons->setObjectName("SaveButtons");
     buttons->button(QDialogButtonBox::Ok)->setObjectName("OK");
     buttons->button(QDialogButtonBox::Cancel)->setObjectName("Cancel");
+    // Some desktops' button texts carry mnemonics of their own that would
+    // clash with the labels' ones.
+    buttons->button(QDialogButtonBox::Ok)->setText("OK");
+    buttons->button(QDialogButtonBox::Cancel)->setText("Cancel");
     connect(buttons, &QDialogButtonBox::accepted, this, &SaveImageDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* nameRow = new QHBoxLayout;
     nameRow->addWidget(NameEdit);
     nameRow->addWidget(browse);
+    // Each label takes its control's mnemonic; "&Browse..." has B, so the
+    // bit depth takes P.
+    auto label = [this](const char* text, const char* name, QWidget* buddy) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(name);
+        l->setBuddy(buddy);
+        return l;
+    };
     auto* form = new QFormLayout;
-    form->addRow("File &name:", nameRow);
-    form->addRow("&Format:", FormatBox);
-    form->addRow("&Bits per pixel:", BitsBox);
-    form->addRow("&Compression:", CompressionBox);
-    form->addRow("&Quality factor:", QualityBox);
+    form->addRow(label("File &name:", "FileNameLabel", NameEdit), nameRow);
+    form->addRow(label("&Format:", "FormatLabel", FormatBox), FormatBox);
+    form->addRow(label("Bits per &pixel:", "BitsLabel", BitsBox), BitsBox);
+    form->addRow(label("&Compression:", "CompressionLabel", CompressionBox), CompressionBox);
+    form->addRow(label("&Quality factor:", "QualityLabel", QualityBox), QualityBox);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);

@@ -2,6 +2,7 @@
 
 #include <QFontDatabase>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
@@ -24,6 +25,14 @@ TextStrip::TextStrip(const QString& text, QWidget* parent) : QFrame(parent), Lin
     const int width = parent ? parent->width() : 0;
     resize(width, QFontMetrics(font()).height() + 6 * Border + 2);
 }
+
+int TextStrip::StripsBottom(int count) { return count > 0 ? Pitch * (count - 1) + Height : 0; }
+
+// Text starts 9 + 2 borders and 2 pixels in (see CharacterX); the same room
+// is left on the right.
+int TextStrip::WidthFor(int textWidth) { return std::max(textWidth, 0) + 2 * (11 * Border + 2); }
+
+int TextStrip::NeededWidth() const { return WidthFor(QFontMetrics(font()).horizontalAdvance(Line)); }
 
 QFont TextStrip::StripFont()
 {

@@ -13,6 +13,14 @@ public:
 
     explicit TextStrip(const QString& text, QWidget* parent = nullptr);
 
+    // How far down count strips reach: the last one's bottom border included.
+    static int StripsBottom(int count);
+    // The width a strip needs to show a text textWidth pixels wide: the
+    // insets on both sides of where the text starts.
+    static int WidthFor(int textWidth);
+    // The width this strip's text needs.
+    int NeededWidth() const;
+
     QString Text() const { return Line; }
     void SetText(const QString& text);
 

@@ -79,6 +79,20 @@ TEST_F(UnitCommands, IdentifyTextShowsNoneAndOptionalLines)
               "Board Release : 0x12\nFPGA Release : B\n\nEndorsement Ink-jet printer\nBadge reader tracks 2/3\n");
 }
 
+TEST_F(UnitCommands, IdentifyTextHasNoNulForAnFpgaReleaseOfZero)
+{
+    UnitIdentity id;
+    std::strcpy(id.DeviceModel.data(), "Varn");
+    id.BoardInfo = {0x12, 0};
+    FeatureFlags micr;
+    micr.HasMicrReader = 1;
+    const QString text = FormatIdentifyText(id, micr);
+    EXPECT_FALSE(text.contains(QChar(0)));
+    EXPECT_TRUE(text.endsWith("Board Release : 0x12\nFPGA Release : \n\nMICR reader\n")) << text.toStdString();
+    id.BoardInfo = {0x12, 1};
+    EXPECT_TRUE(FormatIdentifyText(id, micr).contains(QString("FPGA Release : ") + QChar(1) + "\n"));
+}
+
 TEST_F(UnitCommands, BadgeReaderBitsLaterBitWins)
 {
     FeatureFlags flags;
@@ -158,6 +172,17 @@ TEST_F(UnitCommands, StatusDialogShowsWhatTheUnitSaysAndKeepsAnAlreadyOpenUnit)
     ShowPeripheralStatus(bench);
     EXPECT_EQ(Api.Names(), (std::vector<std::string>{"Vn_SetIPAddress", "Varn_Open"}));
     EXPECT_EQ(Op.Messages.size(), 1u);
+}
+
+TEST_F(UnitCommands, FailedStatusIsReportedAndNoStatusShown)
+{
+    Api.SetReply("Varn_PeripheralStatus", -3);
+    auto bench = MakeBench();
+    ShowPeripheralStatus(bench);
+    ASSERT_EQ(Op.Messages.size(), 1u);
+    EXPECT_TRUE(Op.Messages[0].Text.startsWith("Varn_PeripheralStatus\n\nPeripheral not found."));
+    EXPECT_TRUE(Op.DialogTitles.empty());
+    EXPECT_EQ(Api.Names().back(), "VnDisconnect");
 }
 
 TEST_F(UnitCommands, ResetReportsItsOwnFailureButNotTheOpens)

@@ -24,6 +24,8 @@ namespace {
 class BlockingBadgeApi : public RecordingVnApi {
 public:
     std::string Data = "%B1234?t;5678?t;9012?";
+    // As a unit does: a reset ends a read that waits.
+    bool ResetEndsRead = false;
 
     int32_t Varn_ReadBadge(uint16_t, VnWindow, uint8_t tracks, uint16_t size, char* data,
                            uint16_t* length) override
@@ -32,7 +34,9 @@ public:
         ++Entered;
         InRead = true;
         Changed.notify_all();
-        Changed.wait(lock, [this] { return Released; });
+        // Bounded, so a read nobody ends fails its test instead of hanging it.
+        if (!Changed.wait_for(lock, std::chrono::seconds(20), [this] { return Released; }))
+            TimedOut = true;
         Released = false;
         const size_t n = std::min<size_t>({Data.size(), size, *length});
         std::memcpy(data, Data.data(), n);
@@ -41,6 +45,18 @@ public:
         InRead = false;
         ++Returned;
         return 0;
+    }
+    int32_t Varn_Reset(uint16_t unit, VnWindow window, char resetType) override
+    {
+        const int32_t reply = RecordingVnApi::Varn_Reset(unit, window, resetType);
+        if (ResetEndsRead && IsInRead())
+            Release();
+        return reply;
+    }
+    bool WasTimedOut()
+    {
+        std::lock_guard lock(Mutex);
+        return TimedOut;
     }
     int32_t VnDisconnect(uint16_t unit, VnWindow window) override
     {
@@ -84,6 +100,7 @@ private:
     bool InRead = false;
     bool Released = false;
     bool DisconnectedDuringRead = false;
+    bool TimedOut = false;
     int Entered = 0;
     int Returned = 0;
     uint8_t LastTracks = 0;
@@ -200,6 +217,30 @@ private slots:
         QCoreApplication::sendPostedEvents();
         QVERIFY(Text("Track1Text").isEmpty());
         QVERIFY(!Button("Read")->isEnabled());
+    }
+
+    void closingDuringAReadResetsTheUnitToEndTheWait()
+    {
+        Api->ResetEndsRead = true;
+        Button("Read")->click();
+        QTRY_VERIFY(Api->IsInRead());
+        // Nobody swipes or releases: only the dialog's reset ends the read.
+        Dialog->close();
+        QVERIFY(!Dialog->isVisible());
+        QVERIFY(!Api->WasTimedOut());
+        QCOMPARE(Api->ReturnedCount(), 1);
+        QCOMPARE(Api->CallsOf("Varn_Reset").size(), size_t(1));
+        QCOMPARE(Api->CallsOf("Varn_Reset")[0].Args[2], std::string("'0'"));
+        QVERIFY(!Api->WasDisconnectedDuringRead());
+        QCOMPARE(Api->Names().back(), std::string("VnDisconnect"));
+
+        // A dialog closed with no read under way resets nothing.
+        delete Dialog;
+        Bench bench{*State, *Api, *Op};
+        Dialog = new ReadBadgeDialog(bench);
+        QVERIFY(Dialog->Connect());
+        Dialog->close();
+        QCOMPARE(Api->CallsOf("Varn_Reset").size(), size_t(1));
     }
 
     void escapeDuringAReadAlsoWaits()

@@ -4,14 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QMdiSubWindow>
 #include <QMetaObject>
 #include <climits>
 #include <string>
 #include <vector>
 
 #include "platform/ChildCreateGuard.h"
+#include "views/ChildWindows.h"
 #include "views/ImageLayout.h"
 #include "views/TextLines.h"
+#include "views/TextStrip.h"
 
 namespace {
 
@@ -44,15 +47,16 @@ TEST(MulDiv, RoundsHalfAwayFromZeroAndRefusesWhatDoesNotFit)
         EXPECT_EQ(MulDiv(c.a, c.b, c.c), c.expected) << c.a << " * " << c.b << " / " << c.c;
 }
 
-TEST(ComputeLayout, Zoom800OnA1700PixelImageScrollsTo13600LessTheVisibleWidthLessOne)
+TEST(ComputeLayout, Zoom800OnA1700PixelImageScrollsTo13600LessTheVisibleWidth)
 {
     const ImageLayout layout = ComputeLayout(Input(1000, 800, 1700, 1000, 800, 16));
     EXPECT_EQ(layout.ZoomedWidth, 13600);
     EXPECT_EQ(layout.ZoomedHeight, 8000);
     ASSERT_TRUE(layout.HorizontalBarNeeded && layout.VerticalBarNeeded);
     EXPECT_EQ(layout.VisibleWidth, 984);
-    EXPECT_EQ(layout.ScrollMaxX, 13600 - layout.VisibleWidth - 1);
-    EXPECT_EQ(layout.ScrollMaxY, 8000 - layout.VisibleHeight - 1);
+    // The largest position shows the last column and row.
+    EXPECT_EQ(layout.ScrollMaxX, 13600 - layout.VisibleWidth);
+    EXPECT_EQ(layout.ScrollMaxY, 8000 - layout.VisibleHeight);
 }
 
 TEST(ComputeLayout, BarsComeInTheirOrder)
@@ -123,17 +127,17 @@ TEST(ComputeLayout, ScrollIsClampedAndMovesTheDisplayRectangle)
     in.ScrollX = 5000;
     in.ScrollY = -3;
     ImageLayout layout = ComputeLayout(in);
-    EXPECT_EQ(layout.ScrollMaxX, 2000 - 500 - 1);
+    EXPECT_EQ(layout.ScrollMaxX, 2000 - 500);
     EXPECT_EQ(layout.ScrollX, layout.ScrollMaxX);
     EXPECT_EQ(layout.ScrollY, 0);
-    EXPECT_EQ(layout.DisplayRect, (PixelRect{-1499, 0, 501, 1000}));
+    EXPECT_EQ(layout.DisplayRect, (PixelRect{-1500, 0, 500, 1000}));
 
     // Zoom 50: 1000 x 500 in 500 x 400.
     in.ZoomPercent = 50;
     in.ScrollX = 120;
     in.ScrollY = 40;
     layout = ComputeLayout(in);
-    EXPECT_EQ(layout.ScrollMaxY, 500 - 400 - 1);
+    EXPECT_EQ(layout.ScrollMaxY, 500 - 400);
     EXPECT_EQ(layout.DisplayRect, (PixelRect{-120, -40, 880, 460}));
 
     // A picture smaller than the window cannot scroll at all.
@@ -142,6 +146,89 @@ TEST(ComputeLayout, ScrollIsClampedAndMovesTheDisplayRectangle)
     EXPECT_EQ(layout.ScrollMaxX, 0);
     EXPECT_EQ(layout.ScrollX, 0);
     EXPECT_EQ(layout.DisplayRect, (PixelRect{0, 0, 200, 100}));
+}
+
+TEST(ComputeLayout, StripsTakeTheirRowsFromThePicture)
+{
+    // Client 400 x 300, bars 20, strips down to row 73 (three strips): 227
+    // rows are left for the picture.
+    struct Case {
+        int32_t imageW, imageH;
+        bool horizontal, vertical;
+        int32_t pictureH, maxX, maxY;
+    } cases[] = {
+        {300, 227, false, false, 227, 0, 0},
+        {300, 228, false, true, 227, 0, 1},
+        {400, 207, false, false, 227, 0, 0},
+        {401, 207, true, false, 207, 1, 0},
+        {401, 208, true, true, 207, 21, 1},
+        {300, 528, false, true, 227, 0, 301},
+    };
+    for (const Case& c : cases) {
+        LayoutInput in = Input(400, 300, c.imageW, c.imageH);
+        in.StripsHeight = 73;
+        in.ScrollX = in.ScrollY = 100000;
+        const ImageLayout layout = ComputeLayout(in);
+        const std::string what = std::to_string(c.imageW) + "x" + std::to_string(c.imageH);
+        EXPECT_EQ(layout.HorizontalBarNeeded, c.horizontal) << what;
+        EXPECT_EQ(layout.VerticalBarNeeded, c.vertical) << what;
+        EXPECT_EQ(layout.PictureHeight, c.pictureH) << what;
+        EXPECT_EQ(layout.VisibleHeight, c.pictureH + 73) << what;
+        EXPECT_EQ(layout.ScrollMaxX, c.maxX) << what;
+        EXPECT_EQ(layout.ScrollMaxY, c.maxY) << what;
+        // Scrolled to the end, the last row lies on the picture area's last row.
+        EXPECT_EQ(layout.DisplayRect.Bottom, std::min(c.imageH, c.pictureH)) << what;
+    }
+
+    LayoutInput in = Input(400, 300, 300, 528);
+    in.StripsHeight = 73;
+    const ImageLayout layout = ComputeLayout(in);
+    EXPECT_EQ(layout.LineStepY, 22);
+    EXPECT_EQ(layout.PageStepY, 205);
+}
+
+TEST(ComputeLayout, FitModeFitsBelowTheStrips)
+{
+    struct Case {
+        int32_t imageW, imageH;
+        PixelRect expected;
+    } cases[] = {
+        {800, 454, {0, 0, 400, 227}},  // exactly the area below the strips
+        {1000, 454, {0, 0, 400, 182}}, // too wide: full width
+        {100, 454, {0, 0, 50, 227}},   // tall: full height below the strips
+    };
+    for (const Case& c : cases) {
+        LayoutInput in = Input(400, 300, c.imageW, c.imageH);
+        in.StripsHeight = 73;
+        in.FitToWindow = true;
+        EXPECT_EQ(ComputeLayout(in).DisplayRect, c.expected) << c.imageW << "x" << c.imageH;
+    }
+}
+
+TEST(NextCascadePlace, KeepsMovingWhenTheRingIsFull)
+{
+    struct Case {
+        int open, last, places, expected;
+    } cases[] = {
+        {0, 5, 10, 0},  // nothing open: the top
+        {1, 0, 10, 1},  {11, 8, 10, 9},
+        {11, 9, 10, 0}, // after the last place: the top again
+        {12, 3, 10, 4}, // twelve open, as when the ring is full
+        {12, 4, 10, 5}, {3, 2, 1, 0}, {3, -1, 10, 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(NextCascadePlace(c.open, c.last, c.places), c.expected)
+            << c.open << " open, last " << c.last << " of " << c.places;
+}
+
+TEST(TextStrip, StripsReachAndTextWidths)
+{
+    EXPECT_EQ(TextStrip::StripsBottom(0), 0);
+    EXPECT_EQ(TextStrip::StripsBottom(1), 25);
+    EXPECT_EQ(TextStrip::StripsBottom(3), 73);
+    EXPECT_EQ(TextStrip::StripsBottom(7), 169);
+    EXPECT_EQ(TextStrip::WidthFor(0), 26);
+    EXPECT_EQ(TextStrip::WidthFor(300), 326);
 }
 
 TEST(FitRect, KeepsTheAspectAnchoredTopLeft)
@@ -208,10 +295,10 @@ TEST(ZoomKeepingCentre, TheCentrePointStaysPut)
     EXPECT_EQ(ZoomKeepingCentre(next, old, 400, 300), (ScrollPosition{0, 0}));
 
     // At the far end, zooming out a little clamps to the new maximum: 900 x
-    // 720 scrolls to 499 x 419 at most.
+    // 720 scrolls to 500 x 420 at most.
     next.ZoomPercent = 90;
     const PixelRect nearEnd{-599, -499, 401, 301};
-    EXPECT_EQ(ZoomKeepingCentre(next, nearEnd, 400, 300), (ScrollPosition{900 - 400 - 1, 720 - 300 - 1}));
+    EXPECT_EQ(ZoomKeepingCentre(next, nearEnd, 400, 300), (ScrollPosition{900 - 400, 720 - 300}));
 }
 
 TEST(ZoomKeepingCentre, FromFitMode)

@@ -85,6 +85,8 @@ private slots:
     void codelineOffMeansNoStripsAndThePictureAtTheTop();
     void stripsSitAboveThePicture();
     void atMostSevenStrips();
+    void textOnlyWindowIsAsBigAsItsText();
+    void stripsLeaveTheWholePictureInView();
     void exclamationMarkIsRedAmongBlackDigits();
     void titles_data();
     void titles();
@@ -170,11 +172,14 @@ void ImageChildTest::slotRingClosesTheOldestFirst()
     QCOMPARE(Mdi()->subWindowList().size(), 12);
     QCOMPARE(Frame->ImageWindows().Slot(0), thirteenth.data());
 
-    Frame->ImageWindows().CreateImageChild(MakeTextList({}), "W14", picture, true);
+    QPointer<QMdiSubWindow> fourteenth =
+        Frame->ImageWindows().CreateImageChild(MakeTextList({}), "W14", picture, true);
     QTRY_VERIFY(made[1].isNull());
     QVERIFY(!made[2].isNull());
     QVERIFY(!thirteenth.isNull());
     QCOMPARE(Frame->ImageWindows().NextSlot(), 2);
+    // The full ring keeps cascading.
+    QVERIFY(fourteenth->pos() != thirteenth->pos());
 }
 
 void ImageChildTest::aWindowClosedByHandFreesItsSlot()
@@ -228,10 +233,50 @@ void ImageChildTest::stripsSitAboveThePicture()
     QCOMPARE(strips[0]->geometry(), QRect(0, 0, child->Record().ClientWidth, 25));
     QCOMPARE(strips[1]->geometry(), QRect(0, 24, child->Record().ClientWidth, 25));
     QCOMPARE(child->Record().TextHeight, 48);
-    QCOMPARE(child->PaintedImageRect().top(), 48);
+    // Below the second strip's bottom border (row 48).
+    QCOMPARE(child->PaintedImageRect().top(), 49);
 
     const QImage shown = child->grab().toImage();
-    QCOMPARE(shown.pixel(10, 60), picture.pixel(10, 12));
+    QCOMPARE(shown.pixel(10, 49), picture.pixel(10, 0));
+    QCOMPARE(shown.pixel(10, 60), picture.pixel(10, 11));
+}
+
+void ImageChildTest::stripsLeaveTheWholePictureInView()
+{
+    const QImage picture = Picture(300, 600);
+    ImageChild* child = Show("three", picture, false, MakeTextList({"111", "222", "333"}));
+    QTRY_VERIFY(child->isVisible());
+    QCoreApplication::processEvents();
+    const ImageChildRecord& r = child->Record();
+    QCOMPARE(child->ImageArea().top(), 73);
+
+    // Scrolled to the end, the last row is the client area's last row.
+    child->OnScroll(Qt::Vertical, ScrollAction::ToEnd);
+    QCOMPARE(r.ScrollMaxY, 600 - child->ImageArea().height());
+    QCOMPARE(child->PaintedImageRect().bottom(), r.ClientHeight - 1);
+    QImage shown = child->grab().toImage();
+    QCOMPARE(shown.pixel(7, r.ClientHeight - 1), picture.pixel(7, 599));
+
+    // Fitted, the whole picture lies below the strips and within the window.
+    child->FitImageToWindow();
+    const QRect fitted = child->PaintedImageRect();
+    QCOMPARE(fitted.top(), 73);
+    QVERIFY(fitted.bottom() <= r.ClientHeight - 1);
+    QVERIFY(fitted.height() == child->ImageArea().height() || fitted.width() == r.ClientWidth);
+}
+
+void ImageChildTest::textOnlyWindowIsAsBigAsItsText()
+{
+    DocumentShow document;
+    document.Text1 = "<0123456789<;0012345678;00001234";
+    QCOMPARE(Frame->ImageWindows().ShowDocumentImages(document), 1);
+    ImageChild* child = Active();
+    QVERIFY(child);
+    const auto strips = child->findChildren<TextStrip*>();
+    QCOMPARE(strips.size(), 1);
+    QCOMPARE(child->height(), TextStrip::StripsBottom(1));
+    QVERIFY(child->width() >= strips[0]->NeededWidth());
+    QVERIFY(child->parentWidget()->height() < Mdi()->viewport()->height() / 2);
 }
 
 void ImageChildTest::atMostSevenStrips()
@@ -437,7 +482,7 @@ void ImageChildTest::verticalScrollLeavesTheStripsInPlace()
 
     PaintRecorder recorder(child);
     child->OnScroll(Qt::Vertical, ScrollAction::PageForward);
-    QCOMPARE(r.ScrollY, PageStep(r.ClientHeight, r.LineStepY));
+    QCOMPARE(r.ScrollY, PageStep(child->ImageArea().height(), r.LineStepY));
     QCOMPARE(strips[0]->geometry().topLeft(), QPoint(0, 0));
     QCOMPARE(strips[1]->geometry().topLeft(), QPoint(0, 24));
     // The band below the strips: what the page step brought in.
@@ -494,7 +539,7 @@ void ImageChildTest::resizingBringsBarsAndTakesThemAway()
     const int extent = child->ScrollBarExtent();
     QCOMPARE(child->Record().ClientWidth, child->width() - extent);
     QCOMPARE(child->Record().ClientHeight, child->height() - extent);
-    QCOMPARE(child->Record().ScrollMaxX, 400 - child->Record().ClientWidth - 1);
+    QCOMPARE(child->Record().ScrollMaxX, 400 - child->Record().ClientWidth);
 }
 
 void ImageChildTest::zoomCommandKeepsTheCentre()

@@ -1,6 +1,8 @@
 // "&Open File..." and "&Save File..." through the frame: the file dialogs
 // answered by script, the current front image, and the "Save As" choices.
 #include <QComboBox>
+#include <QLabel>
+#include <QRegularExpression>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -70,6 +72,8 @@ private slots:
     void chosenDepthAndCompressionReachTheFile();
     void browseAsksForASaveName();
     void okNeedsAFileName();
+    void allFilesMeansNamesWithoutADotToo();
+    void saveDialogMnemonicsAreDistinct();
 
 private:
     ImageChild* ShowPicture(const QImage& picture);
@@ -127,7 +131,7 @@ void ImageFilesTest::openShowsTheFileAndMakesItTheCurrentFrontImage()
     QCOMPARE(Op->FileDialogs.size(), size_t(1));
     QVERIFY(!Op->FileDialogs[0].Save);
     QCOMPARE(Op->FileDialogs[0].Filters,
-             (QStringList{"ALL (*.*)", "JPEG (*.jpg *.jff *.jtf)", "TIF (*.tif)", "BMP (*.bmp)"}));
+             (QStringList{"ALL (*)", "JPEG (*.jpg *.jff *.jtf)", "TIF (*.tif)", "BMP (*.bmp)"}));
     QCOMPARE(Op->FileDialogs[0].DefaultSuffix, QString("bmp"));
 
     QCOMPARE(QString::fromStdString(State->OpenFilePath), path);
@@ -385,6 +389,52 @@ void ImageFilesTest::okNeedsAFileName()
     dialog.findChild<QPushButton*>("OK")->click();
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
+}
+
+void ImageFilesTest::allFilesMeansNamesWithoutADotToo()
+{
+    // The patterns between the brackets, matched as a file dialog matches them.
+    const QString all = OpenFileFilters().at(0);
+    QCOMPARE(all.section(' ', 0, 0), QString("ALL"));
+    const QString inside = all.mid(all.indexOf('(') + 1).chopped(1);
+    auto matches = [&inside](const QString& name) {
+        for (const QString& pattern : inside.split(' ', Qt::SkipEmptyParts))
+            if (QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern)).match(name).hasMatch())
+                return true;
+        return false;
+    };
+    QVERIFY(matches("Image_0001"));
+    QVERIFY(matches("cheque.bmp"));
+    QVERIFY(matches("archive.tar.gz"));
+}
+
+void ImageFilesTest::saveDialogMnemonicsAreDistinct()
+{
+    ScriptedOperator op;
+    SaveImageDialog dialog(op, 0, 24, SaveDialogChoices{});
+    QSet<QChar> keys;
+    auto take = [&keys](const QString& text) {
+        const qsizetype at = text.indexOf('&');
+        if (at < 0 || at + 1 >= text.size())
+            return true;
+        const QChar key = text.at(at + 1).toLower();
+        const bool fresh = !keys.contains(key);
+        keys.insert(key);
+        return fresh;
+    };
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+        if (!label->text().contains('&'))
+            continue;
+        // Without a buddy a label shows its ampersand.
+        QVERIFY2(label->buddy(), qPrintable(label->text()));
+        QVERIFY2(take(label->text()), qPrintable(label->text()));
+    }
+    for (const QAbstractButton* button : dialog.findChildren<QAbstractButton*>())
+        QVERIFY2(take(button->text()), qPrintable(button->text()));
+    QCOMPARE(dialog.findChild<QLabel*>("FileNameLabel")->buddy(), dialog.findChild<QLineEdit*>("FileNameEdit"));
+    QCOMPARE(dialog.findChild<QLabel*>("BitsLabel")->text(), QString("Bits per &pixel:"));
+    QCOMPARE(dialog.findChild<QLabel*>("BitsLabel")->buddy(), dialog.findChild<QComboBox*>("BitsCombo"));
+    QCOMPARE(keys.size(), 6);
 }
 
 QTEST_MAIN(ImageFilesTest)
