@@ -10,6 +10,7 @@
 #include "documents/CodelineLog.h"
 #include "documents/ImageSaving.h"
 #include "platform/Operator.h"
+#include "vnapi/SaturatedCast.h"
 
 namespace {
 
@@ -105,8 +106,9 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
         const char sideLetters[] = {'N', 'B', 'F', 'X'};
         const char side = s.DigitalPrintSide >= 0 && s.DigitalPrintSide <= 3 ? sideLetters[s.DigitalPrintSide] : 'N';
         const std::string text = GetText(s.DigitalString);
+        const std::string fontName = GetText(s.DigitalFontName);
         api.Varn_LoadDigitalString(unit, window, side, text.c_str(), static_cast<uint16_t>(text.size()), 7, 0,
-                                   s.DigitalFontName.data(), s.DigitalFontSize, static_cast<int32_t>(s.DigitalBold),
+                                   fontName.c_str(), s.DigitalFontSize, static_cast<int32_t>(s.DigitalBold),
                                    static_cast<int32_t>(s.DigitalItalic), static_cast<int32_t>(s.DigitalUnderline),
                                    s.DigitalGrayTone, s.DigitalInch, s.DigitalX, s.DigitalY);
     }
@@ -165,9 +167,9 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
         }
         if (s.CodelineType & CodelineBits::Barcode) {
             reply = api.Varn_ReadBarcodeFromBitmap(
-                window, front.get(), static_cast<char>(s.BarcodeType), static_cast<int32_t>(s.BarcodeWindowX),
-                static_cast<int32_t>(s.BarcodeWindowY), static_cast<int32_t>(s.BarcodeWindowWidth),
-                static_cast<int32_t>(s.BarcodeWindowHeight), texts.Barcode, &barcodeLength);
+                window, front.get(), static_cast<char>(s.BarcodeType), SaturatedInt32(s.BarcodeWindowX),
+                SaturatedInt32(s.BarcodeWindowY), SaturatedInt32(s.BarcodeWindowWidth),
+                SaturatedInt32(s.BarcodeWindowHeight), texts.Barcode, &barcodeLength);
             if (ReportReply(bench.Op, reply, "Varn_ReadBarcodeFromBitmap"))
                 return reply;
         }
@@ -179,7 +181,7 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
 
     KeepLastCodeline(st, texts.Optical, texts.Micr, texts.Barcode);
     if (s.CheckCodeline && s.OcrReadType != 0)
-        CompareWithCodelineBase(bench.Op, s.CodelineBase.data(), st.LastCodeline.data(), true);
+        CompareWithCodelineBase(bench.Op, GetText(s.CodelineBase).c_str(), st.LastCodeline.data(), true);
 
     if (st.ViewImageOption) {
         DocumentShow show;
