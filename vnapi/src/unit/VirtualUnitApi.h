@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string_view>
 
 #include "unit/VirtualUnit.h"
@@ -119,6 +120,9 @@ private:
     template <class Work> int32_t Unattached(std::string_view operation, Work&& work);
     // An armed fault still strikes; the work itself runs without the unit's lock.
     template <class Work> int32_t Detached(std::string_view operation, Work&& work);
+    // Waits while a beep or blink lasts, the lock released; a reset, close or
+    // power cycle ends it (-11 when the unit is still open, -3 when closed).
+    int32_t SignalFor(std::unique_lock<std::mutex>& lock, uint16_t handle, uint32_t realMilliseconds);
 
     std::shared_ptr<SharedUnit> Shared;
     std::atomic<bool> ViewOcrRectangle{false}; // read by decodes outside the lock
