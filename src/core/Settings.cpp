@@ -1,8 +1,11 @@
 #include "core/Settings.h"
 #include "core/SettingsCodes.h"
 
-#include <cstdio>
 #include <cstring>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 
 #include "vnapi/ByteOrder.h"
 
@@ -221,21 +224,33 @@ SettingsRecord DecodeSettings(const uint8_t* bytes, size_t count)
 
 SettingsRecord LoadSettingsFile(const std::string& path)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
+    // Only a plain file holds a record: a folder of that name opens on some
+    // systems and reads as nothing, which would give an all-zero record.
+    const QString name = QString::fromStdString(path);
+    if (!QFileInfo(name).isFile())
+        return DefaultSettings();
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
         return DefaultSettings();
     std::array<uint8_t, SettingsRecord::Size> bytes{};
-    const size_t count = std::fread(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-    return DecodeSettings(bytes.data(), count);
+    const qint64 count = file.read(reinterpret_cast<char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+    if (count < 0)
+        return DefaultSettings();
+    return DecodeSettings(bytes.data(), static_cast<size_t>(count));
 }
 
 bool SaveSettingsFile(const std::string& path, const SettingsRecord& record)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
+    // Written beside the file and renamed over it: a crash or a full disk
+    // leaves the earlier record whole.
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly))
         return false;
     const auto bytes = EncodeSettings(record);
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
+    const qint64 size = static_cast<qint64>(bytes.size());
+    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }

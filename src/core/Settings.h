@@ -130,10 +130,13 @@ std::array<uint8_t, SettingsRecord::Size> EncodeSettings(const SettingsRecord& r
 // Reads a record from up to Size bytes; bytes past count stay zero.
 SettingsRecord DecodeSettings(const uint8_t* bytes, size_t count);
 
-// Missing or unopenable file: the defaults. Otherwise the file's first bytes
-// fill the record (a short file leaves the rest zero; longer files are cut).
+// Missing or unreadable file, or a folder of that name: the defaults.
+// Otherwise the file's first bytes fill the record (a short file leaves the
+// rest zero; longer files are cut).
 SettingsRecord LoadSettingsFile(const std::string& path);
-// Writes the 1880 bytes; returns false (and says nothing) when it cannot.
+// Writes the 1880 bytes to a temporary file in the same folder and renames it
+// over the file; returns false (and says nothing) when it cannot, leaving the
+// earlier file as it was and no temporary file behind.
 bool SaveSettingsFile(const std::string& path, const SettingsRecord& record);
 
 // A NUL-terminated text in a fixed field, cut to fit.

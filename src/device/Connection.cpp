@@ -9,12 +9,14 @@
 void PrepareNetworkBox(Bench& bench)
 {
     auto& s = bench.State.Settings;
+    // A field read from the file need not hold a terminator: pass its text only.
     if (s.ConnectByNodeName != 0) {
-        const int32_t reply =
-            bench.Api.VnSetNetworkNodeName(bench.State.ConnectionType, s.BoxNodeName.data(), s.BoxPort);
+        const std::string nodeName = GetText(s.BoxNodeName);
+        const int32_t reply = bench.Api.VnSetNetworkNodeName(bench.State.ConnectionType, nodeName.c_str(), s.BoxPort);
         ReportReply(bench.Op, reply, QStringLiteral("VnSetNetworkNodeName"));
     } else {
-        const int32_t reply = bench.Api.Vn_SetIPAddress(bench.State.ConnectionType, s.BoxIpAddress.data(), s.BoxPort);
+        const std::string address = GetText(s.BoxIpAddress);
+        const int32_t reply = bench.Api.Vn_SetIPAddress(bench.State.ConnectionType, address.c_str(), s.BoxPort);
         ReportReply(bench.Op, reply, QStringLiteral("Vn_SetIPAddress"));
     }
 }

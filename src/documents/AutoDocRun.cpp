@@ -7,6 +7,7 @@
 #include "documents/CodelineLog.h"
 #include "documents/DocumentRun.h"
 #include "core/Operator.h"
+#include "vnapi/SaturatedCast.h"
 
 namespace {
 
@@ -156,8 +157,8 @@ int32_t RunAutoDocHandle(Bench& bench)
         if (device.Remaining & CodelineBits::Barcode) {
             barcodeLength = 256;
             status = api.Varn_ReadBarcodeFromBitmap(
-                window, front.get(), '2', static_cast<int32_t>(s.BarcodeWindowX), static_cast<int32_t>(s.BarcodeWindowY),
-                static_cast<int32_t>(s.BarcodeWindowWidth), static_cast<int32_t>(s.BarcodeWindowHeight), barcode,
+                window, front.get(), '2', SaturatedInt32(s.BarcodeWindowX), SaturatedInt32(s.BarcodeWindowY),
+                SaturatedInt32(s.BarcodeWindowWidth), SaturatedInt32(s.BarcodeWindowHeight), barcode,
                 &barcodeLength);
             ReportReply(bench.Op, status, "Varn_ReadBarcodeFromBitmap");
             status = 0;
@@ -172,7 +173,7 @@ int32_t RunAutoDocHandle(Bench& bench)
 
         KeepLastCodeline(st, optical, micr, barcode);
         if (s.CheckCodeline && s.OcrReadType != 0)
-            CompareWithCodelineBase(bench.Op, s.CodelineBase.data(), st.LastCodeline.data(), true);
+            CompareWithCodelineBase(bench.Op, GetText(s.CodelineBase).c_str(), st.LastCodeline.data(), true);
 
         if (st.ViewImageOption) {
             DocumentShow show;

@@ -10,6 +10,7 @@
 #include "documents/CodelineLog.h"
 #include "documents/ImageSaving.h"
 #include "core/Operator.h"
+#include "vnapi/SaturatedCast.h"
 
 namespace {
 
@@ -128,8 +129,9 @@ bool LoadPrintStrings(OneDocument& d)
         const char sideLetters[] = {'N', 'B', 'F', 'X'};
         const char side = s.DigitalPrintSide >= 0 && s.DigitalPrintSide <= 3 ? sideLetters[s.DigitalPrintSide] : 'N';
         const std::string text = GetText(s.DigitalString);
+        const std::string fontName = GetText(s.DigitalFontName);
         d.Api.Varn_LoadDigitalString(d.Unit, d.Window, side, text.c_str(), static_cast<uint16_t>(text.size()), 7, 0,
-                                     s.DigitalFontName.data(), s.DigitalFontSize, static_cast<int32_t>(s.DigitalBold),
+                                     fontName.c_str(), s.DigitalFontSize, static_cast<int32_t>(s.DigitalBold),
                                      static_cast<int32_t>(s.DigitalItalic), static_cast<int32_t>(s.DigitalUnderline),
                                      s.DigitalGrayTone, s.DigitalInch, s.DigitalX, s.DigitalY);
     }
@@ -197,10 +199,10 @@ bool DecodeAndSaveFront(OneDocument& d)
     if (s.CodelineType & CodelineBits::Barcode) {
         uint16_t length = 256;
         if (!d.Ok(d.Api.Varn_ReadBarcodeFromBitmap(d.Window, d.Front.get(), static_cast<char>(s.BarcodeType),
-                                                   static_cast<int32_t>(s.BarcodeWindowX),
-                                                   static_cast<int32_t>(s.BarcodeWindowY),
-                                                   static_cast<int32_t>(s.BarcodeWindowWidth),
-                                                   static_cast<int32_t>(s.BarcodeWindowHeight), d.Texts.Barcode,
+                                                   SaturatedInt32(s.BarcodeWindowX),
+                                                   SaturatedInt32(s.BarcodeWindowY),
+                                                   SaturatedInt32(s.BarcodeWindowWidth),
+                                                   SaturatedInt32(s.BarcodeWindowHeight), d.Texts.Barcode,
                                                    &length),
                   "Varn_ReadBarcodeFromBitmap"))
             return false;
@@ -220,7 +222,7 @@ void ShowDocument(OneDocument& d)
     SettingsRecord& s = d.S;
     KeepLastCodeline(st, d.Texts.Optical, d.Texts.Micr, d.Texts.Barcode);
     if (s.CheckCodeline && s.OcrReadType != 0)
-        CompareWithCodelineBase(d.B.Op, s.CodelineBase.data(), st.LastCodeline.data(), true);
+        CompareWithCodelineBase(d.B.Op, GetText(s.CodelineBase).c_str(), st.LastCodeline.data(), true);
 
     if (st.ViewImageOption) {
         DocumentShow show;

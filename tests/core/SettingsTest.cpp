@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <cstring>
 #include <fstream>
@@ -275,6 +276,56 @@ TEST(Settings, UnwritableFileIsSkipped)
 {
     QTemporaryDir dir;
     EXPECT_FALSE(SaveSettingsFile(TempFile(dir, "no/such/folder/Varnw.Cfg"), DefaultSettings()));
+}
+
+TEST(Settings, AFolderNamedLikeTheFileGivesTheDefaults)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Varnw.Cfg"));
+    EXPECT_EQ(EncodeSettings(LoadSettingsFile(TempFile(dir, "Varnw.Cfg"))), EncodeSettings(DefaultSettings()));
+}
+
+TEST(Settings, AFailedSaveLeavesNoTemporaryFile)
+{
+    struct Case {
+        const char* What;
+        const char* Name;
+        bool NameTakenByAFolder;
+        QStringList Left;
+    };
+    const Case cases[] = {
+        {"a missing folder", "missing/Varnw.Cfg", false, {}},
+        {"a folder in the file's place", "Varnw.Cfg", true, {"Varnw.Cfg"}},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        if (c.NameTakenByAFolder) {
+            ASSERT_TRUE(QDir(dir.path()).mkdir(c.Name));
+        }
+        EXPECT_FALSE(SaveSettingsFile(TempFile(dir, c.Name), DefaultSettings())) << c.What;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), c.Left)
+            << c.What;
+    }
+}
+
+TEST(Settings, ASaveReplacesTheWholeFileAtOnce)
+{
+    QTemporaryDir dir;
+    const std::string path = TempFile(dir, "Varnw.Cfg");
+    const SettingsRecord before = DefaultSettings();
+    ASSERT_TRUE(SaveSettingsFile(path, before));
+    std::ifstream reader(path, std::ios::binary); // holds the file written first
+    SettingsRecord after = before;
+    after.BoxPort = 4001;
+    ASSERT_TRUE(SaveSettingsFile(path, after));
+    const std::vector<uint8_t> seen{std::istreambuf_iterator<char>(reader), std::istreambuf_iterator<char>()};
+    const auto old = EncodeSettings(before);
+    EXPECT_TRUE(std::equal(seen.begin(), seen.end(), old.begin(), old.end())) << "replaced, not rewritten in place";
+    const auto now = EncodeSettings(after);
+    const auto written = ReadAll(path);
+    EXPECT_TRUE(std::equal(written.begin(), written.end(), now.begin(), now.end()));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"Varnw.Cfg"});
 }
 
 TEST(Settings, TextsAreCutToTheirField)

@@ -73,6 +73,32 @@ TEST_F(Fixture, NetworkBoxIsAddressedByIpOrByNodeName)
     EXPECT_TRUE(Op.Messages[0].Text.startsWith("VnSetNetworkNodeName\n\n"));
 }
 
+TEST_F(Fixture, AnAddressFillingItsWholeFieldIsPassedWithoutWhatFollowsIt)
+{
+    struct Case {
+        uint32_t ByNodeName;
+        std::string Expected;
+    };
+    // No terminator in either field; the bytes after each (the port, the
+    // by-name flag) are not zero.
+    State.Settings.BoxIpAddress.fill('1');
+    State.Settings.BoxNodeName.fill('n');
+    State.Settings.BoxPort = 4000;
+    const std::string ip(20, '1');
+    const std::string node(40, 'n');
+    const Case cases[] = {
+        {0, "Vn_SetIPAddress(40, \"" + ip + "\", 4000)"},
+        {1, "VnSetNetworkNodeName(40, \"" + node + "\", 4000)"},
+    };
+    for (const Case& c : cases) {
+        Api.Clear();
+        State.Settings.ConnectByNodeName = c.ByNodeName;
+        auto bench = MakeBench();
+        PrepareNetworkBox(bench);
+        EXPECT_EQ(Api.Trace(), std::vector<std::string>{c.Expected});
+    }
+}
+
 TEST_F(Fixture, OpenRulesDecideWhatIsReportedAndWhetherTheCommandGoesOn)
 {
     struct Case {

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <cmath>
 #include <cstring>
 
 #include "RecordingVnApi.h"
@@ -235,6 +236,39 @@ TEST_F(DocumentRun, CheckCodelineComparesWithTheBase)
     HandleOneDocument(bench, Dialogs);
     ASSERT_EQ(Op.Messages.size(), 1u);
     EXPECT_EQ(Op.Messages[0].Text, "Different Codeline !");
+}
+
+TEST_F(DocumentRun, TextsFillingTheirWholeFieldEndThere)
+{
+    // No terminator in either field, and the bytes after each are not zero.
+    auto& s = State.Settings;
+    s.CheckCodeline = 1;
+    SetText(s.CodelineBase, "T011000015T 1234567U2");
+    std::fill(s.CodelineBase.begin() + 21, s.CodelineBase.end(), ' '); // trailing blanks do not count
+    s.Unused536 = 'd';
+    s.EndorsePrintMode = 2;
+    s.DigitalFontName.fill('F');
+    s.DigitalFontSize = 20;
+    auto bench = MakeBench();
+    HandleOneDocument(bench, Dialogs);
+    EXPECT_TRUE(Op.Messages.empty()) << "the base ends with its field";
+    EXPECT_EQ(Api.CallsOf("Varn_LoadDigitalString").at(0).Args[7], "\"" + std::string(120, 'F') + "\"");
+}
+
+TEST_F(DocumentRun, BarcodeWindowsOutOfRangeArePassedHeldToTheRange)
+{
+    auto& s = State.Settings;
+    s.CodelineType = 4;
+    s.ImageSide = 'F';
+    s.BarcodeWindowX = 2147483648.0f; // as the decode-window dialog stores "2147483648"
+    s.BarcodeWindowY = -3.0e9f;
+    s.BarcodeWindowWidth = std::nanf("");
+    s.BarcodeWindowHeight = 12.9f;
+    auto bench = MakeBench();
+    HandleOneDocument(bench, Dialogs);
+    const auto args = Api.CallsOf("Varn_ReadBarcodeFromBitmap").at(0).Args;
+    EXPECT_EQ(std::vector<std::string>(args.begin() + 3, args.begin() + 7),
+              (std::vector<std::string>{"2147483647", "-2147483648", "0", "12"}));
 }
 
 TEST_F(DocumentRun, RetainedDocumentGoesThroughTheReleaseDialog)

@@ -209,3 +209,41 @@ TEST(BarcodeDecode, FailedCallsReply)
     EXPECT_EQ(decode::ReadBarcodeFromBitmap(image.get(), '4', 0, 0, 0, 0, nullptr, &length), -9);
     EXPECT_EQ(decode::ReadPdf417FromBitmap(image.get(), nullptr, &length, nullptr, 0, 0, 0, 0), -9);
 }
+
+// A plain Code 128 of six digits on white, as barcode sample pictures are:
+// the larger ones are scaled down inside the reader, where its search for
+// several symbols used to abort the process.
+TEST(BarcodeDecode, APlainCode128OfSixDigitsReadsAtEverySize)
+{
+    struct Case {
+        double PageMm, PageHeightMm, ModuleMm, BarsMm, QuietMm;
+    };
+    const Case cases[] = {
+        {50, 20, 0.33, 15, 2.5}, // a label, about 394 x 157 pixels
+        {70, 70, 0.5, 60, 10},   // 551 x 551 pixels
+        {90, 75, 0.75, 70, 5},
+        {100, 100, 1.0, 90, 3},
+    };
+    const synth::PaperStyle white{255, 0, 0};
+    for (const Case& c : cases) {
+        synth::Canvas canvas = synth::MakePaper(c.PageMm, c.PageHeightMm, 200, white, 61);
+        synth::PaintBarcode(canvas, Encode(ZXing::BarcodeFormat::Code128, "123456"), c.ModuleMm, c.BarsMm, c.QuietMm,
+                            (c.PageHeightMm - c.BarsMm) / 2, 0);
+        const auto image = synth::ToBitmap(canvas, 8);
+        const Read r = ReadBarcode(image.get(), '4', 0, 0, 0, 0);
+        EXPECT_EQ(r.Reply, 0) << c.PageMm << " mm";
+        EXPECT_EQ(r.Text, "123456") << c.PageMm << " mm";
+    }
+}
+
+TEST(BarcodeDecode, AShortTwoOfFiveIsSkippedForTheNextSymbol)
+{
+    for (const bool shortOnTheRight : {true, false}) {
+        synth::Canvas canvas = synth::MakePaper(175, 40, 200, {}, 71);
+        synth::PaintBarcode(canvas, Encode(ZXing::BarcodeFormat::ITF, "1234"), 0.33, 9, shortOnTheRight ? 10 : 90, 15);
+        synth::PaintBarcode(canvas, Encode(ZXing::BarcodeFormat::ITF, "24681357"), 0.33, 9,
+                            shortOnTheRight ? 90 : 10, 15);
+        const auto image = synth::ToBitmap(canvas, 8);
+        EXPECT_EQ(ReadBarcode(image.get(), '2', 0, 0, 0, 0).Text, "24681357") << shortOnTheRight;
+    }
+}

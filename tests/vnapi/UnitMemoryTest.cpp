@@ -1,6 +1,8 @@
 // "VarnUnit.mem": what the unit keeps across power cycles.
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -212,6 +214,74 @@ TEST(UnitMemoryFile, TestUnitsKeepMemoryWhereTheSetupSays)
     const auto kept = virtualunit::ReadMemoryFile(setup.MemoryFile);
     ASSERT_TRUE(kept);
     EXPECT_EQ(kept->Trimmer, 5);
+}
+
+std::set<std::string> Names(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+TEST(UnitMemoryFile, AFailedWriteSaysSoAndLeavesNoTemporaryFile)
+{
+    struct Case {
+        const char* What;
+        const char* Name;
+        bool NameTakenByAFolder;
+        std::set<std::string> Left;
+    };
+    const Case cases[] = {
+        {"a missing folder", "missing/VarnUnit.mem", false, {}},
+        {"a folder in the file's place", "VarnUnit.mem", true, {"VarnUnit.mem"}},
+    };
+    for (const Case& c : cases) {
+        TemporaryFolder folder;
+        const std::string path = folder.Folder() + c.Name;
+        if (c.NameTakenByAFolder)
+            std::filesystem::create_directory(path);
+        EXPECT_FALSE(virtualunit::WriteMemoryFile(path, SampleMemory())) << c.What;
+        EXPECT_EQ(Names(folder.Folder()), c.Left) << c.What;
+    }
+}
+
+TEST(UnitMemoryFile, AWriteReplacesTheWholeFileAtOnce)
+{
+    TemporaryFolder folder;
+    const std::string path = folder.Folder() + "VarnUnit.mem";
+    UnitMemory before = SampleMemory();
+    ASSERT_TRUE(virtualunit::WriteMemoryFile(path, before));
+    std::ifstream reader(path, std::ios::binary); // holds the file written first
+    UnitMemory after = before;
+    after.Trimmer = 0x11;
+    ASSERT_TRUE(virtualunit::WriteMemoryFile(path, after));
+    const std::vector<uint8_t> seen{std::istreambuf_iterator<char>(reader), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(seen, virtualunit::SerializeMemory(before)) << "the earlier file is replaced, not rewritten";
+    EXPECT_EQ(ReadAll(path), virtualunit::SerializeMemory(after));
+    EXPECT_EQ(Names(folder.Folder()), std::set<std::string>{"VarnUnit.mem"});
+}
+
+TEST(UnitMemoryFile, KeptValuesReplyAHardwareErrorWhenTheFileCannotBeWritten)
+{
+    TemporaryFolder folder;
+    VirtualUnitSetup setup = TestUnitSetup();
+    setup.MemoryFile = folder.Folder() + "unit.mem";
+    OpenUnit unit(setup);
+    ASSERT_EQ(unit.Api().Varn_SetTrimmerMICR(unit.Handle, nullptr, 0, 5), 0);
+    std::filesystem::remove(setup.MemoryFile);
+    std::filesystem::create_directory(setup.MemoryFile); // the file can no longer be replaced
+    uint8_t bytes[2] = {1, 2};
+    const uint8_t block[4] = {0x2B, 0x13, 0, 0};
+    EXPECT_EQ(unit.Api().Varn_SetTrimmerMICR(unit.Handle, nullptr, 0, 6), -4);
+    EXPECT_EQ(unit.Api().Varn_SetTimeSampleMICR(unit.Handle, nullptr, 0, 300), -4);
+    EXPECT_EQ(unit.Api().Varn_SetConfiguration(unit.Handle, nullptr, block), -4);
+    EXPECT_EQ(unit.Api().VnEEPROMCommand(unit.Handle, nullptr, 1, 0, 2, bytes), -4);
+    EXPECT_EQ(unit.Api().VnEEPROMCommand(unit.Handle, nullptr, 0, 0, 2, bytes), 0) << "a read stores nothing";
+    EXPECT_EQ(unit.Control().State().MemoryWriteFailures, 4u);
+    EXPECT_EQ(Names(folder.Folder()), std::set<std::string>{"unit.mem"});
+    std::filesystem::remove(setup.MemoryFile);
+    EXPECT_EQ(unit.Api().Varn_SetTrimmerMICR(unit.Handle, nullptr, 0, 7), 0);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Identification, kept values, EEPROM, memory dump, sensors, beep and LED.
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include "UnitTestHelpers.h"
 #include "docs/Document.h"
 #include "unit/UnitPhysics.h"
+#include "unit/VirtualUnit.h"
 #include "vnapi/ByteOrder.h"
 
 namespace {
@@ -277,6 +279,50 @@ TEST(VirtualUnitSignals, BeepAndLedAreRecorded)
     EXPECT_EQ(s.LastLed.Value, 2);
     EXPECT_EQ(s.LastLed.TimeOn, 500);
     EXPECT_EQ(s.LastLed.Calls, 1u);
+}
+
+TEST(VirtualUnitSignals, APatternLastsItsTimeIn64BitsUpToAMinute)
+{
+    struct Case {
+        uint16_t Count, On, Off;
+        uint64_t Milliseconds;
+    };
+    const Case cases[] = {
+        {3, 150, 50, 600},
+        {0, 65535, 65535, 0},
+        {1, 29999, 30000, 59999},
+        {1, 30000, 30000, 60000},
+        {1, 30000, 30001, 60000},
+        {2, 65535, 0, 60000},
+        {65535, 65535, 65535, 60000}, // 8,589,672,450 ms: wrapped to 49.7 days in 32 bits
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(virtualunit::SignalMilliseconds(c.Count, c.On, c.Off), c.Milliseconds)
+            << c.Count << " x (" << c.On << " + " << c.Off << ")";
+}
+
+TEST(VirtualUnitSignals, AResetOrACloseFromAnotherThreadCutsALongBeepShort)
+{
+    struct Case {
+        bool Close;
+        int32_t Reply;
+    };
+    for (const Case c : {Case{false, -11}, Case{true, -3}}) {
+        VirtualUnitSetup setup = TestUnitSetup();
+        setup.TimeScale = 1.0; // the beep would last its full minute
+        OpenUnit unit(setup);
+        int32_t reply = 0;
+        std::thread beeper([&] { reply = unit.Api().VnBeep(unit.Handle, nullptr, 65535, 65535, 65535); });
+        // The beep is recorded before its wait; the state is readable only once the unit is let go.
+        while (unit.Control().State().LastBeep.Calls == 0)
+            std::this_thread::yield();
+        if (c.Close)
+            EXPECT_EQ(unit.Api().VnDisconnect(unit.Handle, nullptr), 0);
+        else
+            EXPECT_EQ(unit.Api().Varn_Reset(unit.Handle, nullptr, '0'), 0);
+        beeper.join();
+        EXPECT_EQ(reply, c.Reply) << (c.Close ? "close" : "reset");
+    }
 }
 
 TEST(VirtualUnitSignals, SameSeedSameUnit)

@@ -145,6 +145,7 @@ struct VirtualUnitState {
     uint16_t TimeSample = 0;
     uint16_t ImageCalibration = 0;
     HistoryRecord History;
+    uint32_t MemoryWriteFailures = 0; // writes of the memory file that failed
 
     char LastReset = 0;
     uint32_t Resets = 0;

@@ -21,17 +21,52 @@ ZXing::BarcodeFormat FormatOf(LinearBarcode type)
     return ZXing::BarcodeFormat::None;
 }
 
-ZXing::Results ReadAll(const GreyImage& window, ZXing::BarcodeFormat format)
+// One symbol at most: the multi-symbol search of the zxing-cpp we build
+// against (1.4) asserts on some clean Code 128 pictures once it scales them
+// down, and an assertion ends the whole process.
+ZXing::Result ReadOne(const GreyImage& window, ZXing::BarcodeFormat format)
 {
-    if (window.Width <= 0 || window.Height <= 0)
-        return {};
     const ZXing::ImageView view(window.Pixels.data(), window.Width, window.Height, ZXing::ImageFormat::Lum);
     ZXing::DecodeHints hints;
     hints.setFormats(format);
     hints.setTryHarder(true);
     hints.setTryRotate(true);
-    return ZXing::ReadBarcodes(view, hints);
+    hints.setMaxNumberOfSymbols(1);
+    return ZXing::ReadBarcode(view, hints);
 }
+
+// Paints a found linear symbol white across the whole window, along its bars,
+// so that the next read finds whatever else the window holds.
+void Blank(GreyImage& window, const ZXing::Position& where)
+{
+    int32_t left = window.Width, right = -1, top = window.Height, bottom = -1;
+    for (const ZXing::PointI& p : where) {
+        left = std::min(left, p.x);
+        right = std::max(right, p.x);
+        top = std::min(top, p.y);
+        bottom = std::max(bottom, p.y);
+    }
+    constexpr int32_t Margin = 2;
+    const bool acrossRows = right - left >= bottom - top; // the bars stand upright
+    if (acrossRows) {
+        top = 0;
+        bottom = window.Height - 1;
+    } else {
+        left = 0;
+        right = window.Width - 1;
+    }
+    left = std::max(0, left - Margin);
+    right = std::min(window.Width - 1, right + Margin);
+    top = std::max(0, top - Margin);
+    bottom = std::min(window.Height - 1, bottom + Margin);
+    for (int32_t y = top; y <= bottom; ++y)
+        for (int32_t x = left; x <= right; ++x)
+            window.At(x, y) = 255;
+}
+
+// A window rarely holds more than one or two symbols; this bounds the reads
+// spent skipping short interleaved 2 of 5 fragments.
+constexpr int MaxSymbolsTried = 4;
 
 } // namespace
 
@@ -54,12 +89,18 @@ bool IsAcceptableItf(std::string_view text)
 BarcodeRead ReadLinearBarcode(const GreyImage& window, LinearBarcode type)
 {
     BarcodeRead read;
-    for (const ZXing::Result& result : ReadAll(window, FormatOf(type))) {
+    if (window.Width <= 0 || window.Height <= 0)
+        return read;
+    GreyImage rest = window;
+    for (int tries = 0; tries < MaxSymbolsTried; ++tries) {
+        const ZXing::Result result = ReadOne(rest, FormatOf(type));
         if (!result.isValid())
-            continue;
+            break;
         std::string text = Utf8ToLatin1(result.text());
-        if (type == LinearBarcode::TwoOfFive && !IsAcceptableItf(text))
+        if (type == LinearBarcode::TwoOfFive && !IsAcceptableItf(text)) {
+            Blank(rest, result.position()); // a fragment: look past it
             continue;
+        }
         read.Found = true;
         read.Text = std::move(text);
         break;
@@ -70,12 +111,12 @@ BarcodeRead ReadLinearBarcode(const GreyImage& window, LinearBarcode type)
 BarcodeRead ReadPdf417(const GreyImage& window)
 {
     BarcodeRead read;
-    for (const ZXing::Result& result : ReadAll(window, ZXing::BarcodeFormat::PDF417)) {
-        if (!result.isValid())
-            continue;
+    if (window.Width <= 0 || window.Height <= 0)
+        return read;
+    const ZXing::Result result = ReadOne(window, ZXing::BarcodeFormat::PDF417);
+    if (result.isValid()) {
         read.Found = true;
         read.Text = Utf8ToLatin1(result.text());
-        break;
     }
     return read;
 }

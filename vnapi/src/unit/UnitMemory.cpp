@@ -5,6 +5,10 @@
 #include <fstream>
 #include <iterator>
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "docs/Random.h"
@@ -155,20 +159,55 @@ std::optional<UnitMemory> ReadMemoryFile(const std::string& path)
     return ParseMemory(bytes);
 }
 
+namespace {
+
+bool WriteAll(int fd, const std::vector<uint8_t>& bytes)
+{
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// The folder's entry for the rename reaches the disk too.
+void SyncFolderOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+}
+
+} // namespace
+
 bool WriteMemoryFile(const std::string& path, const UnitMemory& memory)
 {
     const std::vector<uint8_t> bytes = SerializeMemory(memory);
-    // Another process (the interface test program) may write the same file.
-    const std::string temporary = path + ".new" + std::to_string(getpid());
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        if (!out)
-            return false;
+    // A unique name beside the file: another process (the interface test
+    // program) or another unit may write the same file at the same time.
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat existing {};
+    const mode_t mode = stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    bool written = fchmod(fd, mode) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
+    written = close(fd) == 0 && written;
+    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        unlink(temporary.c_str());
+        return false;
     }
-    return std::rename(temporary.c_str(), path.c_str()) == 0;
+    SyncFolderOf(path);
+    return true;
 }
 
 void AddWorkTime(UnitMemory& memory, uint64_t milliseconds)

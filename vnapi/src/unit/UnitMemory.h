@@ -40,7 +40,9 @@ std::vector<uint8_t> SerializeMemory(const UnitMemory& memory);
 std::optional<UnitMemory> ParseMemory(const std::vector<uint8_t>& bytes);
 
 std::optional<UnitMemory> ReadMemoryFile(const std::string& path);
-// Writes beside the file and renames, so a reader never sees half a file.
+// Writes a temporary file beside the file, flushes it to the disk and renames
+// it over the file, so a reader or a crash never sees half a file. false when
+// the file could not be replaced; no temporary file is left behind then.
 bool WriteMemoryFile(const std::string& path, const UnitMemory& memory);
 
 // Adds simulated working time, carrying whole 300-second units into the

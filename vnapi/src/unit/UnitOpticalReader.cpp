@@ -4,6 +4,7 @@
 
 #include "decode/Decode.h"
 #include "docs/DocumentGeometry.h"
+#include "vnapi/SaturatedCast.h"
 
 namespace virtualunit {
 
@@ -22,14 +23,14 @@ std::string UnitOpticalRead(const PackedBitmap& frontImage, const OpticalReadReq
     }
     case OpticalReadKind::Barcode:
         // The unit reads its barcode windows in whole millimetres.
-        reply = decode::ReadBarcodeFromBitmap(&frontImage, request.Letter, static_cast<int32_t>(request.X),
-                                              static_cast<int32_t>(request.Y), static_cast<int32_t>(request.Width),
-                                              static_cast<int32_t>(request.Height), text, &length);
+        reply = decode::ReadBarcodeFromBitmap(&frontImage, request.Letter, SaturatedInt32(request.X),
+                                              SaturatedInt32(request.Y), SaturatedInt32(request.Width),
+                                              SaturatedInt32(request.Height), text, &length);
         break;
     case OpticalReadKind::Pdf417:
-        reply = decode::ReadPdf417FromBitmap(&frontImage, text, &length, nullptr, static_cast<int32_t>(request.X),
-                                             static_cast<int32_t>(request.Y), static_cast<int32_t>(request.Width),
-                                             static_cast<int32_t>(request.Height));
+        reply = decode::ReadPdf417FromBitmap(&frontImage, text, &length, nullptr, SaturatedInt32(request.X),
+                                             SaturatedInt32(request.Y), SaturatedInt32(request.Width),
+                                             SaturatedInt32(request.Height));
         break;
     }
     // A truncated text is still what was read; any other failure reads nothing.

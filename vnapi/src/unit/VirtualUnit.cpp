@@ -178,10 +178,12 @@ void VirtualUnit::Work(uint32_t milliseconds)
     }
 }
 
-void VirtualUnit::Persist()
+bool VirtualUnit::Persist()
 {
-    if (!MemoryPath.empty())
-        WriteMemoryFile(MemoryPath, Memory);
+    if (MemoryPath.empty() || WriteMemoryFile(MemoryPath, Memory))
+        return true;
+    ++MemoryWriteFailures;
+    return false;
 }
 
 // ---- Faults --------------------------------------------------------------
@@ -346,17 +348,17 @@ int32_t VirtualUnit::Reset(char resetType)
 
 // ---- Kept values ---------------------------------------------------------
 
-void VirtualUnit::SetConfiguration(const uint8_t* block)
+int32_t VirtualUnit::SetConfiguration(const uint8_t* block)
 {
     std::copy(block, block + 4, Memory.Configuration.begin());
     Memory.ConfigurationWritten = true;
-    Persist();
+    return Kept();
 }
 
-void VirtualUnit::SetTrimmer(uint8_t value)
+int32_t VirtualUnit::SetTrimmer(uint8_t value)
 {
     Memory.Trimmer = value;
-    Persist();
+    return Kept();
 }
 
 int32_t VirtualUnit::SetTimeSample(uint16_t value)
@@ -364,8 +366,7 @@ int32_t VirtualUnit::SetTimeSample(uint16_t value)
     if (value == 0)
         return VnReplyInvalidCommand;
     Memory.TimeSample = value;
-    Persist();
-    return VnReplyOk;
+    return Kept();
 }
 
 int32_t VirtualUnit::SetImageCalibration(uint16_t value)
@@ -373,8 +374,7 @@ int32_t VirtualUnit::SetImageCalibration(uint16_t value)
     if (value < ImageCalibrationLowest || value > ImageCalibrationHighest)
         return VnReplyInvalidCommand;
     Memory.ImageCalibration = value;
-    Persist();
-    return VnReplyOk;
+    return Kept();
 }
 
 int32_t VirtualUnit::History(uint16_t command, HistoryRecord* record)
@@ -391,8 +391,7 @@ int32_t VirtualUnit::History(uint16_t command, HistoryRecord* record)
     if (command == 2) {
         Memory.History = HistoryRecord{};
         Memory.WorkMilliseconds = 0;
-        Persist();
-        return VnReplyOk;
+        return Kept();
     }
     return VnReplyInvalidCommand;
 }
@@ -412,24 +411,41 @@ int32_t VirtualUnit::Eeprom(uint16_t command, uint16_t offset, int16_t count, ui
         std::copy(cells, cells + count, buffer);
     } else {
         std::copy(buffer, buffer + count, cells);
-        Persist();
+        return Kept();
     }
     return VnReplyOk;
 }
 
-void VirtualUnit::Beep(uint16_t count, uint16_t timeOn, uint16_t timeOff)
+uint64_t SignalMilliseconds(uint16_t count, uint16_t timeOn, uint16_t timeOff)
 {
-    LastBeep = {count, timeOn, timeOff, LastBeep.Calls + 1};
-    Work(static_cast<uint32_t>(count) * (timeOn + timeOff));
+    const uint64_t pattern = uint64_t{count} * (uint64_t{timeOn} + timeOff);
+    return std::min(pattern, MaxSignalMilliseconds);
 }
 
-int32_t VirtualUnit::Led(uint16_t color, uint16_t timeOn, uint16_t timeOff)
+uint32_t VirtualUnit::Beep(uint16_t count, uint16_t timeOn, uint16_t timeOff)
 {
+    LastBeep = {count, timeOn, timeOff, LastBeep.Calls + 1};
+    const uint64_t milliseconds = SignalMilliseconds(count, timeOn, timeOff);
+    AddWorkTime(Memory, milliseconds);
+    return RealMilliseconds(milliseconds);
+}
+
+int32_t VirtualUnit::Led(uint16_t color, uint16_t timeOn, uint16_t timeOff, uint32_t* realMilliseconds)
+{
+    *realMilliseconds = 0;
     if (color > 2) // green, red, amber
         return VnReplyInvalidCommand;
     LastLed = {color, timeOn, timeOff, LastLed.Calls + 1};
-    Work(static_cast<uint32_t>(timeOn) + timeOff);
+    const uint64_t milliseconds = SignalMilliseconds(1, timeOn, timeOff);
+    AddWorkTime(Memory, milliseconds);
+    *realMilliseconds = RealMilliseconds(milliseconds);
     return VnReplyOk;
+}
+
+uint32_t VirtualUnit::RealMilliseconds(uint64_t simulated) const
+{
+    const double milliseconds = static_cast<double>(simulated) * Set.TimeScale;
+    return static_cast<uint32_t>(std::clamp(milliseconds, 0.0, 4.0e9));
 }
 
 std::vector<uint8_t> VirtualUnit::MemoryImage() const
@@ -729,6 +745,7 @@ VirtualUnitState VirtualUnit::State() const
     s.TimeSample = Memory.TimeSample;
     s.ImageCalibration = Memory.ImageCalibration;
     s.History = Memory.History;
+    s.MemoryWriteFailures = MemoryWriteFailures;
     s.LastReset = LastReset;
     s.Resets = Resets;
     s.ScannerCalibrations = ScannerCalibrations;

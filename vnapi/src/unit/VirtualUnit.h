@@ -108,6 +108,13 @@ struct FeedOutcome {
     bool DoubleLeafing = false; // two sheets went through together
 };
 
+// A beep or LED pattern sounds for at most a minute: the operation blocks its
+// caller (the bench's service dialog waits for it), and no test of the
+// beeper needs longer. 65535 beeps of 65535 + 65535 ms would be 99 days.
+constexpr uint64_t MaxSignalMilliseconds = 60'000;
+// count times (timeOn + timeOff) milliseconds, in 64 bits, cut to the above.
+uint64_t SignalMilliseconds(uint16_t count, uint16_t timeOn, uint16_t timeOff);
+
 class VirtualUnit {
 public:
     // memoryPath empty: the memory is not kept in a file.
@@ -135,17 +142,23 @@ public:
     uint8_t SenseKey() const;
     std::array<uint8_t, 2> SensorBytes() const;
     int32_t Reset(char resetType);
-    void SetConfiguration(const uint8_t* block);
+    // The operations that store a kept value reply -4 (peripheral hardware
+    // error) when the memory file could not be written: the value holds only
+    // until the unit goes away.
+    int32_t SetConfiguration(const uint8_t* block);
     uint8_t Trimmer() const { return Memory.Trimmer; }
-    void SetTrimmer(uint8_t value);
+    int32_t SetTrimmer(uint8_t value);
     uint16_t TimeSample() const { return Memory.TimeSample; }
     int32_t SetTimeSample(uint16_t value);
     uint16_t ImageCalibration() const { return Memory.ImageCalibration; }
     int32_t SetImageCalibration(uint16_t value);
     int32_t History(uint16_t command, HistoryRecord* record);
     int32_t Eeprom(uint16_t command, uint16_t offset, int16_t count, uint8_t* buffer);
-    void Beep(uint16_t count, uint16_t timeOn, uint16_t timeOff);
-    int32_t Led(uint16_t color, uint16_t timeOn, uint16_t timeOff);
+    // Beep and Led record the request and count its time as work; they
+    // return how long the unit sounds or blinks, in real milliseconds, for
+    // the caller to wait without holding the unit.
+    uint32_t Beep(uint16_t count, uint16_t timeOn, uint16_t timeOff);
+    int32_t Led(uint16_t color, uint16_t timeOn, uint16_t timeOff, uint32_t* realMilliseconds);
     // MemoryDumpSize bytes.
     std::vector<uint8_t> MemoryImage() const;
     // Feeder and trigger readings, then their switching thresholds.
@@ -195,6 +208,8 @@ public:
     std::optional<std::string> TakeBadgeData(uint8_t tracks);
     // How long a read waits for a swipe, in real milliseconds (0: no wait).
     uint32_t BadgeWaitMilliseconds() const;
+    // Simulated milliseconds as real ones, by the set-up's time scale.
+    uint32_t RealMilliseconds(uint64_t simulated) const;
     // Counts resets, closes and power cycles: a waiting read that sees it
     // change was interrupted.
     uint32_t Interruptions() const { return InterruptionCount; }
@@ -223,7 +238,9 @@ private:
     void PowerOn();
     // Simulated time: counted as work, slept scaled by the time scale.
     void Work(uint32_t milliseconds);
-    void Persist();
+    // Writes the memory file; false (and counted) when it could not.
+    bool Persist();
+    int32_t Kept() { return Persist() ? reply::Ok : reply::HardwareError; }
     void ApplyReplyEffect(std::string_view operation, int32_t reply);
     void JamFrontDocument(uint8_t senseKey);
     FeedOutcome Release(const FeedRequest& request);
@@ -293,6 +310,7 @@ private:
     // Belt tests made, for their seeds
     uint32_t BeltTests = 0;
     uint32_t InterruptionCount = 0;
+    uint32_t MemoryWriteFailures = 0;
     bool BadgeReadWaiting = false;
 
     // Faults

@@ -550,8 +550,7 @@ int32_t VirtualUnitApi::Varn_ReadE13BSignal(uint16_t handle, VnWindow, uint8_t* 
 int32_t VirtualUnitApi::Varn_SetTrimmerMICR(uint16_t handle, VnWindow, uint16_t, uint8_t value)
 {
     return OnUnit("Varn_SetTrimmerMICR", handle, [&](VirtualUnit& unit) {
-        unit.SetTrimmer(value);
-        return VnReplyOk;
+        return unit.SetTrimmer(value);
     });
 }
 
@@ -602,8 +601,7 @@ int32_t VirtualUnitApi::Varn_SetConfiguration(uint16_t handle, VnWindow, const u
     return OnUnit("Varn_SetConfiguration", handle, [&](VirtualUnit& unit) {
         if (!block)
             return VnReplyInvalidCommand;
-        unit.SetConfiguration(block);
-        return VnReplyOk;
+        return unit.SetConfiguration(block);
     });
 }
 
@@ -689,17 +687,42 @@ int32_t VirtualUnitApi::VnEEPROMCommand(uint16_t handle, VnWindow, uint16_t comm
                   [&](VirtualUnit& unit) { return unit.Eeprom(command, offset, count, buffer); });
 }
 
+// The unit sounds or blinks without being held, so that a reset, a close or a
+// power cycle from another thread gets through and cuts the pattern short.
+int32_t VirtualUnitApi::SignalFor(std::unique_lock<std::mutex>& lock, uint16_t handle, uint32_t realMilliseconds)
+{
+    VirtualUnit& unit = Shared->Unit;
+    const uint32_t interruptions = unit.Interruptions();
+    const bool interrupted = Shared->Changed.wait_for(lock, std::chrono::milliseconds(realMilliseconds),
+                                                      [&] { return unit.Interruptions() != interruptions; });
+    if (!interrupted)
+        return VnReplyOk;
+    return unit.IsOpen(handle) ? VnReplyAborted : VnReplyPeripheralNotFound;
+}
+
 int32_t VirtualUnitApi::VnBeep(uint16_t handle, VnWindow, uint16_t count, uint16_t timeOn, uint16_t timeOff)
 {
-    return OnUnit("VnBeep", handle, [&](VirtualUnit& unit) {
-        unit.Beep(count, timeOn, timeOff);
-        return VnReplyOk;
-    });
+    std::unique_lock lock(Shared->Mutex);
+    VirtualUnit& unit = Shared->Unit;
+    if (auto fault = unit.TakeOperationFault("VnBeep"))
+        return *fault;
+    if (!unit.IsOpen(handle))
+        return VnReplyPeripheralNotFound;
+    return SignalFor(lock, handle, unit.Beep(count, timeOn, timeOff));
 }
 
 int32_t VirtualUnitApi::VnLED(uint16_t handle, VnWindow, uint16_t color, uint16_t timeOn, uint16_t timeOff)
 {
-    return OnUnit("VnLED", handle, [&](VirtualUnit& unit) { return unit.Led(color, timeOn, timeOff); });
+    std::unique_lock lock(Shared->Mutex);
+    VirtualUnit& unit = Shared->Unit;
+    if (auto fault = unit.TakeOperationFault("VnLED"))
+        return *fault;
+    if (!unit.IsOpen(handle))
+        return VnReplyPeripheralNotFound;
+    uint32_t realMilliseconds = 0;
+    if (const int32_t r = unit.Led(color, timeOn, timeOff, &realMilliseconds))
+        return r;
+    return SignalFor(lock, handle, realMilliseconds);
 }
 
 int32_t VirtualUnitApi::VnTestCinghia(uint16_t handle, VnWindow, uint8_t* samples, uint32_t* length)

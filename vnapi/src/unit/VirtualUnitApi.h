@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <string_view>
 
 #include "unit/VirtualUnit.h"
@@ -120,6 +121,9 @@ private:
     // An armed fault still strikes; the work itself runs without the unit's lock.
     template <class Work> int32_t Detached(std::string_view operation, Work&& work);
     int32_t ReadBadgeWaiting(uint16_t handle, uint8_t tracks, uint16_t size, char* data, uint16_t* length);
+    // Waits while a beep or blink lasts, the lock released; a reset, close or
+    // power cycle ends it (-11 when the unit is still open, -3 when closed).
+    int32_t SignalFor(std::unique_lock<std::mutex>& lock, uint16_t handle, uint32_t realMilliseconds);
 
     std::shared_ptr<SharedUnit> Shared;
     std::atomic<bool> ViewOcrRectangle{false}; // read by decodes outside the lock
