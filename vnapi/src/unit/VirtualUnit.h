@@ -240,7 +240,7 @@ private:
     void Work(uint32_t milliseconds);
     // Writes the memory file; false (and counted) when it could not.
     bool Persist();
-    int32_t Kept() { return Persist() ? reply::Ok : reply::HardwareError; }
+    int32_t Kept() { return Persist() ? VnReplyOk : VnReplyHardwareError; }
     void ApplyReplyEffect(std::string_view operation, int32_t reply);
     void JamFrontDocument(uint8_t senseKey);
     FeedOutcome Release(const FeedRequest& request);
