@@ -5,6 +5,7 @@
 
 #include "docs/ChequeGenerator.h"
 #include "docs/DocumentRenderer.h"
+#include "docs/DocumentScanner.h"
 #include "docs/MagneticSignal.h"
 #include "docs/MicrDecoder.h"
 
