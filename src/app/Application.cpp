@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
 
 #include "app/BenchIcon.h"
@@ -26,6 +27,16 @@ int RunApplication(int argc, char** argv)
     QApplication::setApplicationName("Varnw");
     QApplication::setWindowIcon(BenchIcon());
 
+    QCommandLineParser options;
+    options.setApplicationDescription("Test bench of the Varn desk cheque scanner.");
+    options.addHelpOption();
+    const QCommandLineOption service(
+        "service", "Service mode: every technician's command within reach (calibrations, a Test menu, F9, F10, F12).");
+    options.addOption(service);
+    // Prints the options and ends the program for --help or an unknown option.
+    options.process(app);
+    const MenuMode mode = options.isSet(service) ? MenuMode::Service : MenuMode::Default;
+
     BenchState state;
     LoadSettings(state, platform::ExecutableFolder());
     // Without its images folder the bench does not start, and says nothing.
@@ -33,14 +44,14 @@ int RunApplication(int argc, char** argv)
         return 0;
 
     std::unique_ptr<VnApi> api = CreateVirtualUnitApi(state.ProgramFolder);
-    return RunBench(state, *api);
+    return RunBench(state, *api, {}, mode);
 }
 
-int RunBench(BenchState& state, VnApi& api, const std::function<void(FrameWindow&)>& started)
+int RunBench(BenchState& state, VnApi& api, const std::function<void(FrameWindow&)>& started, MenuMode mode)
 {
     int exitCode = 0;
     {
-        FrameWindow frame(state, api);
+        FrameWindow frame(state, api, nullptr, mode);
         frame.show();
         if (started)
             started(frame);
