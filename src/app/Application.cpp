@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include <QApplication>
+#include <QByteArray>
 #include <QCommandLineParser>
 #include <QIcon>
 

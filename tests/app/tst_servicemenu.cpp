@@ -3,6 +3,7 @@
 // command table.
 #include <algorithm>
 
+#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
