@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "core/CommandTable.h"
+
 struct BenchState;
 class FrameWindow;
 class VnApi;
@@ -19,8 +21,10 @@ bool PrepareImagesFolder(const std::string& programFolder);
 
 // With the settings loaded and the images folder in place: the frame and its
 // event loop until the frame is closed, then the settings are written.
-// started runs once the frame is shown.
-int RunBench(BenchState& state, VnApi& api, const std::function<void(FrameWindow&)>& started = {});
+// started runs once the frame is shown; mode picks its menu bar.
+int RunBench(BenchState& state, VnApi& api, const std::function<void(FrameWindow&)>& started = {},
+             MenuMode mode = MenuMode::Default);
 
-// The whole program: settings, images folder, frame, event loop, settings.
+// The whole program: its options ("--service", "--help"), settings, images
+// folder, frame, event loop, settings.
 int RunApplication(int argc, char** argv);

@@ -1,6 +1,7 @@
 #include "app/FrameWindow.h"
 
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -18,11 +19,11 @@
 #include "views/ChildWindows.h"
 #include "views/WindowTiling.h"
 
-FrameWindow::FrameWindow(BenchState& state, VnApi& api, Operator* op, QWidget* parent)
-    : QMainWindow(parent), State(state), Api(api), Table(MainMenuTable())
+FrameWindow::FrameWindow(BenchState& state, VnApi& api, Operator* op, MenuMode mode)
+    : State(state), Api(api), ModeOfMenus(mode), Table(MenuTableFor(mode))
 {
     setObjectName("VarnFRAME");
-    setWindowTitle(Title);
+    setWindowTitle(mode == MenuMode::Service ? QString(Title) + ServiceTitleSuffix : QString(Title));
     setWindowIcon(BenchIcon());
     if (op) {
         OperatorSeam = op;
@@ -62,8 +63,21 @@ Bench FrameWindow::MakeBench() { return Bench{State, Api, *OperatorSeam, this, n
 void FrameWindow::BuildMenus()
 {
     for (const MenuRow& row : Table) {
-        if (row.In == MenuPopup::None)
+        if (row.In == MenuPopup::None) {
+            // A key with no item: an action the frame holds for the key alone.
+            if (row.Key) {
+                auto* action = new QAction(this);
+                action->setData(row.Id);
+                action->setObjectName(QStringLiteral("Key%1").arg(row.Key));
+                action->setShortcut(QKeySequence(QString::fromLatin1(row.Key)));
+                action->setShortcutContext(Qt::WindowShortcut);
+                const int id = row.Id;
+                connect(action, &QAction::triggered, this, [this, id] { OnFrameCommand(id); });
+                addAction(action);
+                Items.push_back({&row, action});
+            }
             continue;
+        }
         QMenu* parentMenu = row.In == MenuPopup::Bar ? nullptr : Popups.at(row.In);
         if (parentMenu && row.SeparatorBefore)
             parentMenu->addSeparator();
@@ -119,7 +133,17 @@ void FrameWindow::RegisterFrameCommands()
     Registry.Add(Cmd::SetSerialNumber, [](Bench& bench) {
         bench.Op.Message(DemoTitle, NotImplementedText, MessageButtons::Ok, MessageIcon::Information);
     });
-    Registry.Add(Cmd::Guide, [](Bench& bench) { platform::OpenInTextEditor(bench.State.ProgramFolder + "Tegu.txt"); });
+    OpenTextFile = [](const QString& path) { platform::OpenInTextEditor(path.toStdString()); };
+    Registry.Add(Cmd::Guide, [this](Bench& bench) {
+        const QString notes = QString::fromStdString(bench.State.ProgramFolder) + "Tegu.txt";
+        // An editor started on a missing file would show an empty page.
+        if (!QFileInfo(notes).isFile()) {
+            bench.Op.Message(DemoTitle, QStringLiteral("The notes file was not found:\n%1").arg(notes),
+                             MessageButtons::Ok, MessageIcon::Warning);
+            return;
+        }
+        OpenTextFile(notes);
+    });
     // The option flags of "&Options" toggle as their rows say.
     for (const MenuRow& row : Table)
         if (row.Option) {
@@ -264,6 +288,12 @@ void FrameWindow::RunCommand(int id)
         break;
     }
     const CommandEntry* entry = Registry.Find(id);
+    // A command of the table that nothing handles yet says so.
+    static const CommandEntry NotYetBuilt{[](Bench& bench) {
+        bench.Op.Message(DemoTitle, NotImplementedText, MessageButtons::Ok, MessageIcon::Information);
+    }};
+    if (!entry && row && !row->NeedsChild)
+        entry = &NotYetBuilt;
     if (!entry) {
         // Everything else belongs to the active image window, when there is one.
         if (ChildCommandTarget* child = ActiveChild())

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <map>
 #include <memory>
 #include <vector>
@@ -22,9 +23,11 @@ class FrameWindow : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr const char* Title = "Varn demo test USB / IP Box  -  Ver. 1.04";
+    // Ends the title in service mode, so a screenshot shows the mode.
+    static constexpr const char* ServiceTitleSuffix = " [service]";
 
     // With no operator given the frame answers to the person at the screen.
-    FrameWindow(BenchState& state, VnApi& api, Operator* op = nullptr, QWidget* parent = nullptr);
+    FrameWindow(BenchState& state, VnApi& api, Operator* op = nullptr, MenuMode mode = MenuMode::Default);
     ~FrameWindow() override;
 
     // The one entry for menus, keys and tests.
@@ -40,6 +43,10 @@ public:
     ChildWindows& ImageWindows() { return *Children; }
     ChildCommandTarget* ActiveChild() const;
     CommandRegistry& Commands() { return Registry; }
+    MenuMode Mode() const { return ModeOfMenus; }
+
+    // Opens a text file in the desktop's text editor; tests put a recorder here.
+    std::function<void(const QString& path)> OpenTextFile;
     Operator& Op() { return *OperatorSeam; }
     Bench MakeBench();
 
@@ -71,6 +78,7 @@ private:
 
     BenchState& State;
     VnApi& Api;
+    MenuMode ModeOfMenus;
     MenuTable Table;
     std::unique_ptr<Operator> OwnOperator;
     Operator* OperatorSeam = nullptr;

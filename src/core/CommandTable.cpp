@@ -1,6 +1,7 @@
 #include "core/CommandTable.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -94,9 +95,73 @@ constexpr MenuRow MainRows[] = {
     Item(P::None, EmcTest, "").UsbOnly(),
 };
 
+// The items of the service "&Test" popup, in order. Their rules are those of
+// the same commands in the default table.
+struct TestItem {
+    int Id;
+    const char* Text;
+    const char* Key;
+};
+constexpr TestItem TestItems[] = {
+    {DocSpeed, "Doc. &Speed ", "F9"},
+    {ReadCodelineTest, "&Read codeline", "F10"},
+    {EmcTest, "&EMC Test", nullptr},
+    {QualityCheck, "Check &Quality Image", nullptr},
+};
+
+bool InTestPopup(int id)
+{
+    for (const TestItem& item : TestItems)
+        if (item.Id == id)
+            return true;
+    return false;
+}
+
+std::vector<MenuRow> BuildServiceRows()
+{
+    const MenuTable main = MainRows;
+    std::vector<MenuRow> rows;
+    for (const MenuRow& row : main) {
+        if (row.Opens == P::Window && row.In == P::Bar) {
+            rows.push_back(Popup(P::Bar, "&Test", P::Test));
+            for (const TestItem& item : TestItems) {
+                MenuRow test = *FindCommand(main, item.Id);
+                test.In = P::Test;
+                test.Text = item.Text;
+                test.Key = item.Key;
+                test.SeparatorBefore = false;
+                test.Greyed = false;
+                rows.push_back(test);
+            }
+        }
+        // A command without an item that "&Test" now holds.
+        if (row.In == P::None && InTestPopup(row.Id))
+            continue;
+        MenuRow copy = row;
+        copy.Greyed = false;
+        rows.push_back(copy);
+    }
+    // F12 checks the document speed in grey, a key with no item of its own.
+    MenuRow f12 = *FindCommand(main, CheckSpeedGray);
+    f12.In = P::None;
+    f12.Text = "";
+    f12.Key = "F12";
+    f12.SeparatorBefore = false;
+    rows.push_back(f12);
+    return rows;
+}
+
 } // namespace
 
 MenuTable MainMenuTable() { return MainRows; }
+
+MenuTable ServiceMenuTable()
+{
+    static const std::vector<MenuRow> rows = BuildServiceRows();
+    return rows;
+}
+
+MenuTable MenuTableFor(MenuMode mode) { return mode == MenuMode::Service ? ServiceMenuTable() : MainMenuTable(); }
 
 const MenuRow* FindCommand(MenuTable table, int id)
 {

@@ -28,7 +28,12 @@ enum class MenuPopup : uint8_t {
     Options,
     Window,
     Help,
+    Test, // the service menu bar's popup of technicians' tests
 };
+
+// Which menu bar the frame carries: the default one, or the service one with
+// every technician's command within reach.
+enum class MenuMode : uint8_t { Default, Service };
 
 // Which unit type a command serves.
 enum class UnitRule : uint8_t {
@@ -60,7 +65,8 @@ struct MenuRow {
     bool SeparatorBefore = false;
     bool Greyed = false;
     bool UsesUnit = true;     // refused while another unit command runs
-    bool NeedsChild = false;  // enabled only while an image window is active
+    // The active image window's own command, enabled only while one is active.
+    bool NeedsChild = false;
     bool KeptDuringRun = false; // a popup the running command leaves enabled
     CheckMark Check = CheckMark::None;
     int32_t BenchState::*Option = nullptr; // toggled by the command when set
@@ -131,7 +137,12 @@ constexpr MenuRow Popup(MenuPopup in, const char* text, MenuPopup opens)
 using MenuTable = std::span<const MenuRow>;
 
 // The bench's menu bar, in menu order; a popup's row comes before its items.
+// A row with no popup (MenuPopup::None) and a key is a key of its own.
 MenuTable MainMenuTable();
+// The service menu bar: the rows of the default one with nothing greyed, the
+// "&Test" popup before "&Window", and the F12 key.
+MenuTable ServiceMenuTable();
+MenuTable MenuTableFor(MenuMode mode);
 
 // The first row of a command (its rules); nullptr when the table lacks it.
 // A command may have a second item in another popup.

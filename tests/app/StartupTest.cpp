@@ -83,3 +83,23 @@ TEST(Startup, ClosingTheFrameClosesTheChildrenAndThenWritesTheSettings)
     EXPECT_EQ(static_cast<uint8_t>(bytes[1832]), 77);
     EXPECT_TRUE(api.Calls().empty()) << "the unit is not touched at start";
 }
+
+TEST(Startup, HelpListsTheServiceOptionAndEndsAtOnce)
+{
+    QTemporaryDir dir;
+    const QString program = CopyBenchInto(dir);
+    QProcess process;
+    // Help needs no display.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    environment.remove("DISPLAY");
+    environment.remove("WAYLAND_DISPLAY");
+    process.setProcessEnvironment(environment);
+    process.start(program, {"--help"});
+    ASSERT_TRUE(process.waitForFinished(30000));
+    EXPECT_EQ(process.exitCode(), 0);
+    const QString out = QString::fromLocal8Bit(process.readAllStandardOutput());
+    EXPECT_TRUE(out.contains("--service")) << out.toStdString();
+    EXPECT_TRUE(out.contains("--help")) << out.toStdString();
+    EXPECT_FALSE(QFileInfo(dir.filePath("Images")).exists()) << "help starts no bench";
+}
