@@ -108,9 +108,9 @@ TEST(MagneticSignal, WidthsAtTheNominalTimeSample)
         params.Seed = seed;
         const bench::CharacterWidths w = Widths(params);
         EXPECT_GT(w.Widths.size(), 300u);
-        EXPECT_GE(w.Min, 107);
-        EXPECT_LE(w.Max, 115);
-        EXPECT_NEAR(w.Mean, 112.0f, 1.0f);
+        EXPECT_GE(w.CharWidthMin, 107);
+        EXPECT_LE(w.CharWidthMax, 115);
+        EXPECT_NEAR(w.CharWidthMean, 112.0f, 1.0f);
     }
 }
 
@@ -123,20 +123,20 @@ TEST(MagneticSignal, TimeSampleCalibrationConvergesFromAMisSetUnit)
         for (int turn = 0; turn < 13 && inRange < 3; ++turn) {
             params.Seed = static_cast<uint32_t>(turn);
             const bench::CharacterWidths w = Widths(params);
-            ASSERT_LE(w.Max - w.Min, 11) << "a healthy transport";
+            ASSERT_LE(w.CharWidthMax - w.CharWidthMin, 11) << "a healthy transport";
             const int t = params.TimeSample;
             int v = t;
             const auto rounded = [](double x) { return static_cast<int>(x - std::floor(x) >= 0.5 ? x + 1 : x); };
-            if (w.Max >= 116) {
-                v = rounded(static_cast<double>(t * w.Max) / 116.0);
+            if (w.CharWidthMax >= 116) {
+                v = rounded(static_cast<double>(t * w.CharWidthMax) / 116.0);
                 v = v == t ? t + 1 : v;
                 inRange = 0;
-            } else if (w.Min < 107) {
-                v = rounded(static_cast<double>(t * w.Min) / 107.0);
+            } else if (w.CharWidthMin < 107) {
+                v = rounded(static_cast<double>(t * w.CharWidthMin) / 107.0);
                 v = v == t ? t - 1 : v;
                 inRange = 0;
             } else {
-                const int m = (w.Min + w.Max) / 2;
+                const int m = (w.CharWidthMin + w.CharWidthMax) / 2;
                 v = m - 112 >= 1 ? t + 1 : m - 112 <= -1 ? t - 1 : t;
                 ++inRange;
             }
@@ -153,9 +153,9 @@ TEST(MagneticSignal, WornBeltWidensTheWidthSpread)
     const bench::CharacterWidths good = Widths(params);
     params.BeltWear = 1.0;
     const bench::CharacterWidths worn = Widths(params);
-    EXPECT_LE(good.Max - good.Min, 4);
-    EXPECT_GT(worn.Max - worn.Min, 11) << "the time-sample calibration calls this a bad assembly";
-    EXPECT_GT(worn.StdDev, 3 * good.StdDev);
+    EXPECT_LE(good.CharWidthMax - good.CharWidthMin, 4);
+    EXPECT_GT(worn.CharWidthMax - worn.CharWidthMin, 11) << "the time-sample calibration calls this a bad assembly";
+    EXPECT_GT(worn.CharWidthStdDev, 3 * good.CharWidthStdDev);
 }
 
 TEST(MagneticSignal, DocumentsWithoutE13bInkStartWithThirteen)

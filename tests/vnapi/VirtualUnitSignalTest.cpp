@@ -104,9 +104,9 @@ TEST(VirtualUnitE13bSignal, CalibrationDocumentGivesFiftyPeaksAndPitchWindowsAtT
                 EXPECT_EQ(peaks.Count, 50) << "generation " << generation << " seed " << seed;
                 EXPECT_NEAR(bench::PeakPercent(peaks.Sum, peaks.Count), 100.0f, 4.0f);
                 const bench::CharacterWidths w = bench::MeasureCharacterWidths(s.data(), s.size());
-                EXPECT_GE(w.Min, 107) << "generation " << generation << " seed " << seed;
-                EXPECT_LE(w.Max, 115);
-                EXPECT_LE(w.Max - w.Min, 11);
+                EXPECT_GE(w.CharWidthMin, 107) << "generation " << generation << " seed " << seed;
+                EXPECT_LE(w.CharWidthMax, 115);
+                EXPECT_LE(w.CharWidthMax - w.CharWidthMin, 11);
             }
         }
     }
@@ -142,19 +142,19 @@ TEST(VirtualUnitE13bSignal, TheBenchsTimeSampleCalibrationConverges)
         uint16_t t = 0;
         ASSERT_EQ(unit.Api().Varn_ReadTimeSampleMICR(unit.Handle, nullptr, 0, &t, 2), 0);
         const bench::CharacterWidths w = bench::MeasureCharacterWidths(s.data(), s.size());
-        ASSERT_LE(w.Max - w.Min, 11) << "Bad assembly on a healthy unit";
+        ASSERT_LE(w.CharWidthMax - w.CharWidthMin, 11) << "Bad assembly on a healthy unit";
         int v = t;
         const auto rounded = [](double x) { return static_cast<int>(x - std::floor(x) >= 0.5 ? x + 1 : x); };
-        if (w.Max >= 116) {
-            v = rounded(static_cast<double>(t * w.Max) / 116.0);
+        if (w.CharWidthMax >= 116) {
+            v = rounded(static_cast<double>(t * w.CharWidthMax) / 116.0);
             v = v == t ? t + 1 : v;
             inRange = 0;
-        } else if (w.Min < 107) {
-            v = rounded(static_cast<double>(t * w.Min) / 107.0);
+        } else if (w.CharWidthMin < 107) {
+            v = rounded(static_cast<double>(t * w.CharWidthMin) / 107.0);
             v = v == t ? t - 1 : v;
             inRange = 0;
         } else {
-            const int middle = (w.Min + w.Max) / 2;
+            const int middle = (w.CharWidthMin + w.CharWidthMax) / 2;
             v = middle - 112 >= 1 ? t + 1 : middle - 112 <= -1 ? t - 1 : t;
             ++inRange;
         }
@@ -178,7 +178,7 @@ TEST(VirtualUnitE13bSignal, AWornBeltSpreadsTheCharacterWidths)
         unit.Calibrate();
         const std::vector<uint8_t> s = ReadPass(unit);
         const bench::CharacterWidths w = bench::MeasureCharacterWidths(s.data(), s.size());
-        EXPECT_EQ(w.Max - w.Min > 11, c.BadAssembly) << "wear " << c.Wear << ": " << w.Min << " to " << w.Max;
+        EXPECT_EQ(w.CharWidthMax - w.CharWidthMin > 11, c.BadAssembly) << "wear " << c.Wear << ": " << w.CharWidthMin << " to " << w.CharWidthMax;
     }
 }
 
