@@ -7,6 +7,7 @@
 #include "device/UnitCommands.h"
 #include "documents/DocumentRun.h"
 #include "documents/ImageCommands.h"
+#include "micr/MicrCommands.h"
 #include "platform/Operator.h"
 #include "views/ImageFileCommands.h"
 
@@ -15,6 +16,7 @@ void RegisterBenchCommands(CommandRegistry& registry)
     RegisterUnitCommands(registry);
     RegisterDocumentCommands(registry);
     RegisterImageCommands(registry);
+    RegisterMicrCommands(registry);
     // The About box is followed by a conversion test on the unit.
     registry.Add(Cmd::About, [](Bench& bench) {
         AboutDialog about;
