@@ -9,6 +9,7 @@
 #include "device/ReplyCodes.h"
 #include "micr/MicrDisplay.h"
 #include "micr/MicrState.h"
+#include "micr/SaveSignalDialog.h"
 #include "micr/SignalBuffer.h"
 #include "micr/SignalFiles.h"
 #include "micr/SignalPlots.h"
@@ -99,4 +100,5 @@ void RegisterMicrCommands(CommandRegistry& registry)
     registry.Add(Cmd::ViewSignalColor, ViewE13BSignal);
     registry.Add(Cmd::CheckSpeedGray, CheckDocSpeed);
     registry.Add(Cmd::CheckSpeedColor, CheckDocSpeed);
+    registry.Add(Cmd::SaveSignalOnError, SaveSignalCommand);
 }
