@@ -139,8 +139,7 @@ void SaveSignalRun(Bench& bench, int saveCodelines, int reset, int micrAndOcr, c
         ocrFile.WriteLine(ocr);
         ++s.SignalFileCounter;
         if (micr[0] != 0) {
-            std::strncpy(st.LastCodeline.data(), micr, st.LastCodeline.size() - 1);
-            st.LastCodeline.back() = 0;
+            std::snprintf(st.LastCodeline.data(), st.LastCodeline.size(), "%s", micr);
             if (hooks.AddListLine) {
                 hooks.AddListLine(QString::fromLatin1(micr));
                 if (micrAndOcr)

@@ -122,6 +122,7 @@ TEST_F(SaveSignal, MicrAndOcrListsBothAndKeepsTheOcrFile)
 
 TEST_F(SaveSignal, TheDecodePluginWritesTheDumpWhenItIsThere)
 {
+    State.Settings.SignalFileCounter = 0;
     DecodeLibrary library;
     EXPECT_FALSE(LoadDecodeLibrary(library, State.ProgramFolder)) << "no library: the bench's own dump";
     QFile junk(Dir.filePath("MICRDecodelib.so"));
