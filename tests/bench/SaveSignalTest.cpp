@@ -172,3 +172,17 @@ TEST_F(SaveSignal, ResetFileIsUncheckedByStartAndCheckedAgainWithSaveCodelines)
     EXPECT_TRUE(reset->isChecked());
     ProcessMicrState().ResetFileRequested = 0;
 }
+
+TEST_F(SaveSignal, AFolderThatCannotBeMadeEndsTheRunBeforeAnyDocument)
+{
+    QFile blocker(Dir.filePath("NotAFolder"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    State.ProgramFolder = Dir.filePath("NotAFolder").toStdString() + "/";
+    Run(1, 1, 0, NoLibrary);
+    ASSERT_EQ(Op.Messages.size(), 1u);
+    EXPECT_EQ(Op.Messages[0].Title, "Varnw demo test");
+    EXPECT_EQ(Op.Messages[0].Text, "Can't create the Folder \"Dati\" !!!");
+    EXPECT_EQ(Op.Messages[0].Icon, MessageIcon::Information);
+    EXPECT_EQ(Unit.Control.State().FeederCount, 3u);
+}
