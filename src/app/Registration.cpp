@@ -9,6 +9,7 @@
 #include "device/UnitCommands.h"
 #include "documents/DocumentRun.h"
 #include "documents/ImageCommands.h"
+#include "micr/MicrCommands.h"
 #include "views/ImageFileCommands.h"
 
 void RegisterBenchCommands(CommandRegistry& registry)
@@ -17,6 +18,7 @@ void RegisterBenchCommands(CommandRegistry& registry)
     RegisterDocumentCommands(registry);
     RegisterImageCommands(registry);
     RegisterViewCommands(registry);
+    RegisterMicrCommands(registry);
     // The About box is followed by a conversion test on the unit.
     registry.Add(Cmd::About, [](Bench& bench) {
         AboutDialog about;

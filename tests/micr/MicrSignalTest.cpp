@@ -6,6 +6,8 @@
 #include "micr/SignalAnalysis.h"
 #include "micr/TimeSampleStep.h"
 
+using namespace bench;
+
 namespace {
 
 // A quiet signal (128) with single-sample dips of the given depths at the

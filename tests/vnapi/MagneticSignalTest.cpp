@@ -7,6 +7,8 @@
 #include "micr/SignalAnalysis.h"
 #include "micr/TimeSampleStep.h"
 
+using namespace bench;
+
 namespace {
 
 // The bench's trimmer formulas, as the gain calibration applies them.
@@ -109,9 +111,9 @@ TEST(MagneticSignal, WidthsAtTheNominalTimeSample)
         params.Seed = seed;
         const CharacterWidths w = Widths(params);
         EXPECT_GT(w.Widths.size(), 300u);
-        EXPECT_GE(w.Min, 107);
-        EXPECT_LE(w.Max, 115);
-        EXPECT_NEAR(w.Mean, 112.0f, 1.0f);
+        EXPECT_GE(w.CharWidthMin, 107);
+        EXPECT_LE(w.CharWidthMax, 115);
+        EXPECT_NEAR(w.CharWidthMean, 112.0f, 1.0f);
     }
 }
 
@@ -124,8 +126,8 @@ TEST(MagneticSignal, TimeSampleCalibrationConvergesFromAMisSetUnit)
         for (int turn = 0; turn < 13 && inRange < 3; ++turn) {
             params.Seed = static_cast<uint32_t>(turn);
             const CharacterWidths w = Widths(params);
-            ASSERT_LE(w.Max - w.Min, 11) << "a healthy transport";
-            const TimeSampleStep step = NextTimeSample(params.TimeSample, w.Min, w.Max);
+            ASSERT_LE(w.CharWidthMax - w.CharWidthMin, 11) << "a healthy transport";
+            const TimeSampleStep step = NextTimeSample(params.TimeSample, w.CharWidthMin, w.CharWidthMax);
             inRange = step.InRange ? inRange + 1 : 0;
             params.TimeSample = step.Value;
         }
@@ -140,9 +142,9 @@ TEST(MagneticSignal, WornBeltWidensTheWidthSpread)
     const CharacterWidths good = Widths(params);
     params.BeltWear = 1.0;
     const CharacterWidths worn = Widths(params);
-    EXPECT_LE(good.Max - good.Min, 4);
-    EXPECT_GT(worn.Max - worn.Min, 11) << "the time-sample calibration calls this a bad assembly";
-    EXPECT_GT(worn.StdDev, 3 * good.StdDev);
+    EXPECT_LE(good.CharWidthMax - good.CharWidthMin, 4);
+    EXPECT_GT(worn.CharWidthMax - worn.CharWidthMin, 11) << "the time-sample calibration calls this a bad assembly";
+    EXPECT_GT(worn.CharWidthStdDev, 3 * good.CharWidthStdDev);
 }
 
 TEST(MagneticSignal, DocumentsWithoutE13bInkStartWithThirteen)

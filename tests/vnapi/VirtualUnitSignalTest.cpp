@@ -13,6 +13,8 @@
 #include "docs/MicrDecoder.h"
 #include "micr/SignalAnalysis.h"
 #include "micr/TimeSampleStep.h"
+
+using namespace bench;
 #include "vnapi/ByteOrder.h"
 
 namespace {
@@ -105,9 +107,9 @@ TEST(VirtualUnitE13bSignal, CalibrationDocumentGivesFiftyPeaksAndPitchWindowsAtT
                 EXPECT_EQ(peaks.Count, 50) << "generation " << generation << " seed " << seed;
                 EXPECT_NEAR(PeakPercent(peaks.Sum, peaks.Count), 100.0f, 4.0f);
                 const CharacterWidths w = MeasureCharacterWidths(s.data(), s.size());
-                EXPECT_GE(w.Min, 107) << "generation " << generation << " seed " << seed;
-                EXPECT_LE(w.Max, 115);
-                EXPECT_LE(w.Max - w.Min, 11);
+                EXPECT_GE(w.CharWidthMin, 107) << "generation " << generation << " seed " << seed;
+                EXPECT_LE(w.CharWidthMax, 115);
+                EXPECT_LE(w.CharWidthMax - w.CharWidthMin, 11);
             }
         }
     }
@@ -143,8 +145,8 @@ TEST(VirtualUnitE13bSignal, TheBenchsTimeSampleCalibrationConverges)
         uint16_t t = 0;
         ASSERT_EQ(unit.Api().Varn_ReadTimeSampleMICR(unit.Handle, nullptr, 0, &t, 2), 0);
         const CharacterWidths w = MeasureCharacterWidths(s.data(), s.size());
-        ASSERT_LE(w.Max - w.Min, 11) << "Bad assembly on a healthy unit";
-        const TimeSampleStep step = NextTimeSample(t, w.Min, w.Max);
+        ASSERT_LE(w.CharWidthMax - w.CharWidthMin, 11) << "Bad assembly on a healthy unit";
+        const TimeSampleStep step = NextTimeSample(t, w.CharWidthMin, w.CharWidthMax);
         inRange = step.InRange ? inRange + 1 : 0;
         ASSERT_EQ(unit.Api().Varn_SetTimeSampleMICR(unit.Handle, nullptr, 0, static_cast<uint16_t>(step.Value)), 0);
         ++turns;
@@ -166,7 +168,7 @@ TEST(VirtualUnitE13bSignal, AWornBeltSpreadsTheCharacterWidths)
         unit.Calibrate();
         const std::vector<uint8_t> s = ReadPass(unit);
         const CharacterWidths w = MeasureCharacterWidths(s.data(), s.size());
-        EXPECT_EQ(w.Max - w.Min > 11, c.BadAssembly) << "wear " << c.Wear << ": " << w.Min << " to " << w.Max;
+        EXPECT_EQ(w.CharWidthMax - w.CharWidthMin > 11, c.BadAssembly) << "wear " << c.Wear << ": " << w.CharWidthMin << " to " << w.CharWidthMax;
     }
 }
 

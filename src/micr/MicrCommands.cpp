@@ -1,0 +1,104 @@
+#include "micr/MicrCommands.h"
+
+#include <algorithm>
+
+#include "core/BenchState.h"
+#include "core/CommandRegistry.h"
+#include "core/CommandIds.h"
+#include "device/Connection.h"
+#include "core/ReplyCodes.h"
+#include "micr/MicrDisplay.h"
+#include "micr/MicrState.h"
+#include "micr/SaveSignalDialog.h"
+#include "micr/SignalBuffer.h"
+#include "micr/SignalFiles.h"
+#include "micr/SignalPlots.h"
+#include "core/Operator.h"
+
+using namespace bench;
+
+namespace {
+
+enum class SignalLook { View, Speed };
+
+// Feeds one document to the head: no image, codeline read, sorted.
+int32_t FeedForSignal(Bench& bench)
+{
+    return bench.Api.Varn_DocHandle(bench.State.UnitHandle, bench.Window, 0, 0, VnCodelineMicr, 'N',
+                                    VnScanModeGrey256At200, 0, VnDestinationSorted, 'W', 0, nullptr, 0, 0);
+}
+
+bool DocumentInFeeder(Bench& bench)
+{
+    uint8_t senseKey = 0;
+    uint8_t sensor[VnSensorBytesSize] = {};
+    bench.Api.Varn_PeripheralStatus(bench.State.UnitHandle, bench.Window, &senseKey, sensor);
+    return (sensor[0] & VnSensorDocumentInFeeder) != 0;
+}
+
+// One document; false when a device failure (already reported) ends the
+// command.
+bool LookAtOneDocument(Bench& bench, SignalLook look)
+{
+    Operator& op = bench.Op;
+    const uint16_t unit = bench.State.UnitHandle;
+    if (ReportReply(op, FeedForSignal(bench), "Varn_DocHandle"))
+        return false;
+    if (look == SignalLook::View) {
+        char codeline[256] = {};
+        uint16_t length = sizeof codeline;
+        const int32_t reply =
+            bench.Api.Varn_ReadCodeline(unit, bench.Window, codeline, &length, nullptr, nullptr, nullptr, nullptr);
+        if (ReportReply(op, reply, "Varn_ReadCodeline"))
+            return false;
+        DocumentShow show;
+        show.DocumentNumber = 1;
+        show.Text2 = QString::fromLatin1(codeline, static_cast<int>(qstrnlen(codeline, sizeof codeline)));
+        op.ShowDocumentImages(show);
+    }
+    SignalBuffer buffer = NewSignalBuffer();
+    if (!buffer) {
+        ReportReply(op, VnReplySystemError, "Error");
+        return true;
+    }
+    uint32_t length = SignalBufferSize;
+    const int32_t reply = bench.Api.Varn_ReadE13BSignal(unit, bench.Window, buffer.get(), &length);
+    if (ReportReply(op, reply, "Varn_ReadE13BSignal"))
+        return false;
+    if (look == SignalLook::View) {
+        ShowSignalView(op, buffer.get(), SignalBufferSize);
+    } else {
+        WriteSignalFile(E13BDumpPath, buffer.get(), std::min<uint32_t>(length, SignalBufferSize));
+        ShowWidthPlot(op, ProcessMicrState().CharWidths, buffer.get(), SignalBufferSize,
+                      SignalLength(buffer.get(), SignalBufferSize), [](const CharacterWidths& w) {
+                          return SpeedWidthCaption(w.CharWidthMin, w.CharWidthMax);
+                      });
+    }
+    return true;
+}
+
+void LookAtEveryDocument(Bench& bench, SignalLook look)
+{
+    MenusGreyed greyed(bench.Op);
+    if (!OpenUnit(bench, OpenOperation::VnConnect, OpenRule::AnyFailureStops).Proceed)
+        return;
+    while (LookAtOneDocument(bench, look) && DocumentInFeeder(bench))
+        bench.Op.PumpEvents();
+    CloseUnit(bench);
+}
+
+} // namespace
+
+void ViewE13BSignal(Bench& bench) { LookAtEveryDocument(bench, SignalLook::View); }
+
+void CheckDocSpeed(Bench& bench) { LookAtEveryDocument(bench, SignalLook::Speed); }
+
+void RegisterMicrCommands(CommandRegistry& registry)
+{
+    // "&Gray" and "&Color" run the same command.
+    registry.Add(Cmd::ViewSignalGray, ViewE13BSignal);
+    registry.Add(Cmd::ViewSignalColor, ViewE13BSignal);
+    registry.Add(Cmd::CheckSpeedGray, CheckDocSpeed);
+    registry.Add(Cmd::CheckSpeedColor, CheckDocSpeed);
+    registry.Add(Cmd::SaveSignalOnError, SaveSignalCommand);
+}

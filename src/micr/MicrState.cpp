@@ -1,0 +1,7 @@
+#include "micr/MicrState.h"
+
+MicrState& ProcessMicrState()
+{
+    static MicrState state;
+    return state;
+}
