@@ -45,7 +45,7 @@ struct MicrEndToEnd : ::testing::Test {
     void Run(int id)
     {
         CommandRegistry registry;
-        RegisterBenchCommands(registry);
+        RegisterMicrCommands(registry);
         const CommandEntry* entry = registry.Find(id);
         ASSERT_NE(entry, nullptr) << id;
         Bench bench{State, *Unit.Api, Op};
