@@ -3,7 +3,7 @@
 #include <QFile>
 
 #include "core/BenchState.h"
-#include "device/Connection.h"
+#include "core/Connection.h"
 #include "core/Operator.h"
 
 ImageHandle LoadConversionBuffer(const QString& path)

@@ -6,7 +6,7 @@
 #include "core/BenchState.h"
 #include "core/CommandRegistry.h"
 #include "core/CommandIds.h"
-#include "device/Connection.h"
+#include "core/Connection.h"
 #include "device/PeripheralStatusDialog.h"
 #include "core/ReplyCodes.h"
 #include "core/Operator.h"

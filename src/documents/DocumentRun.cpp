@@ -4,7 +4,7 @@
 
 #include "core/BenchState.h"
 #include "core/CommandIds.h"
-#include "device/Connection.h"
+#include "core/Connection.h"
 #include "core/ReplyCodes.h"
 #include "documents/AutoDocRun.h"
 #include "documents/CodelineLog.h"

@@ -5,7 +5,7 @@
 #include "core/BenchState.h"
 #include "core/CommandRegistry.h"
 #include "core/CommandIds.h"
-#include "device/Connection.h"
+#include "core/Connection.h"
 #include "core/ReplyCodes.h"
 #include "documents/CutImageDialog.h"
 #include "documents/InputDataDialog.h"

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 #include <functional>
 
-#include "device/Connection.h"
+#include "core/Connection.h"
 #include "core/ReplyCodes.h"
 #include "documents/ReadBadgeThread.h"
 #include "core/Operator.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "core/BenchState.h"
-#include "device/Connection.h"
+#include "core/Connection.h"
 #include "core/ReplyCodes.h"
 #include "micr/DecodeLibrary.h"
 #include "micr/SignalBuffer.h"

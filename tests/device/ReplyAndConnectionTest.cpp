@@ -5,7 +5,7 @@
 #include "RecordingVnApi.h"
 #include "ScriptedOperator.h"
 #include "core/BenchState.h"
-#include "device/Connection.h"
+#include "core/Connection.h"
 #include "core/ReplyCodes.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "device/Connection.h"
+#include "core/Connection.h"
 
 #include <cstdlib>
 #include <cstring>
