@@ -22,7 +22,16 @@ void FrameOperator::Beep() { platform::Beep(); }
 // No tone generator here: the default beep stands in for it.
 void FrameOperator::Tone(int, int) { platform::Beep(); }
 
-int FrameOperator::Exec(QDialog& dialog) { return dialog.exec(); }
+int FrameOperator::Exec(QDialog& dialog)
+{
+    // A dialog made without an owner opens over the frame, or over the dialog
+    // that called it, not in the middle of the screen.
+    if (!dialog.parentWidget()) {
+        QWidget* owner = QApplication::activeModalWidget();
+        dialog.setParent(owner ? owner : &Frame, dialog.windowFlags() | Qt::Dialog);
+    }
+    return dialog.exec();
+}
 
 void FrameOperator::PumpEvents() { platform::PumpEvents(); }
 

@@ -1,6 +1,6 @@
-// Our thin layer over Qt and POSIX where the original program used Win32:
-// the program's folder, folders, the text editor, external programs, optional
-// libraries, message boxes, event pumping and beeps.
+// Our thin layer over Qt and POSIX: the program's folder, folders, the text
+// editor, external programs, optional libraries, message boxes, event pumping
+// and beeps.
 #pragma once
 
 #include <QString>

@@ -1,5 +1,5 @@
-// The text lines of an image child window, kept as the original fixed buffer
-// holds them: each line ended by a NUL, the list ended by an empty line.
+// The text lines of an image child window, held as one fixed buffer: each
+// line ended by a NUL, the list ended by an empty line.
 #pragma once
 
 #include <cstddef>

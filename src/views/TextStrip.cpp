@@ -6,7 +6,7 @@
 
 namespace {
 
-// One border of the original window frame; the insets are counted in them.
+// One pixel of the window's thin border; the insets are counted in them.
 constexpr int Border = 1;
 
 } // namespace

@@ -61,7 +61,7 @@ TEST(ConversionBuffer, IsCutAtTwoMegabytesAndZeroWithoutAFile)
 TEST(ConversionBuffer, TheShippedTestBitmapIsAGreyChequeAt200Dpi)
 {
     const ImageHandle buffer = LoadConversionBuffer(TestBitmapPath);
-    ASSERT_TRUE(buffer->IsValid()) << "the resource is linked in and starts with a bitmap header";
+    ASSERT_TRUE(buffer->IsValid()) << "the shipped bitmap is linked in as a Qt resource and starts with a bitmap header";
     EXPECT_EQ(buffer->BitCount(), 8);
     EXPECT_EQ(buffer->Width(), 1450);
     EXPECT_EQ(buffer->Height(), 622);

@@ -4,6 +4,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <QtTest>
 
 #include "RecordingVnApi.h"
@@ -46,6 +47,29 @@ private slots:
         Frame = std::make_unique<FrameWindow>(*State, *Api, Op.get());
     }
     void cleanup() { Frame.reset(); }
+
+    void dialogsOpenOverTheFrameOrTheirCallingDialog()
+    {
+        // The frame's own operator, not the scripted one.
+        FrameWindow frame(*State, *Api);
+        QDialog outer;
+        QDialog inner;
+        QWidget* outerOwner = nullptr;
+        QWidget* innerOwner = nullptr;
+        QTimer::singleShot(0, &frame, [&] {
+            outerOwner = outer.parentWidget();
+            QTimer::singleShot(0, &frame, [&] {
+                innerOwner = inner.parentWidget();
+                inner.done(0);
+                outer.done(0);
+            });
+            frame.Op().Exec(inner);
+        });
+        frame.Op().Exec(outer);
+        QCOMPARE(outerOwner, static_cast<QWidget*>(&frame));
+        QCOMPARE(innerOwner, static_cast<QWidget*>(&outer));
+        QVERIFY(outer.isWindow() && inner.isWindow());
+    }
 
     void titleAndWindowClasses()
     {
