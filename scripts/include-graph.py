@@ -5,12 +5,17 @@ Prints one line per pair of folders with the number of #include lines from the
 first into the second, then fails (exit 1) when
   - two or more folders include each other round a circle,
   - any folder includes src/app (the composition root nothing includes),
-  - vnapi includes anything of src.
+  - vnapi includes anything of src,
+  - a feature folder of src (any but core, platform and app) includes another
+    feature folder: features stand on core, platform and vnapi alone.
 Usage: scripts/include-graph.py [repository root]
 """
 import os
 import re
 import sys
+
+# What feature folders may stand on, besides vnapi; app may include anything.
+BASE = {"src/core", "src/platform", "src/app"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
@@ -109,6 +114,8 @@ def main():
             faults.append(f"{a} includes src/app ({n})")
         if a.startswith("vnapi") and b.startswith("src"):
             faults.append(f"{a} includes {b} ({n})")
+        if a not in BASE and a.startswith("src/") and b not in BASE and b.startswith("src/") and b != "src/app":
+            faults.append(f"feature {a} includes feature {b} ({n})")
     for fault in faults:
         print("FAULT: " + fault, file=sys.stderr)
     return 1 if faults else 0
