@@ -5,15 +5,17 @@
 
 #include <cstdint>
 
+#include "vnapi/VnCodes.h"
+
 // ScanMode: the picture the unit scans.
 namespace ScanModes {
-constexpr uint16_t BlackWhite = 1;
-constexpr uint16_t Gray16At100 = 2;
-constexpr uint16_t Gray16At200 = 3;
-constexpr uint16_t Gray256At100 = 4;
-constexpr uint16_t Gray256At200 = 5; // the default
-constexpr uint16_t Gray16At300 = 20;
-constexpr uint16_t Gray256At300 = 21;
+constexpr uint16_t BlackWhite = VnScanModeBlackWhite;
+constexpr uint16_t Gray16At100 = VnScanModeGrey16At100;
+constexpr uint16_t Gray16At200 = VnScanModeGrey16At200;
+constexpr uint16_t Gray256At100 = VnScanModeGrey256At100;
+constexpr uint16_t Gray256At200 = VnScanModeGrey256At200; // the default
+constexpr uint16_t Gray16At300 = VnScanModeGrey16At300;
+constexpr uint16_t Gray256At300 = VnScanModeGrey256At300;
 } // namespace ScanModes
 
 // SaveImageMode: whether a run saves each document's images.
@@ -24,20 +26,20 @@ constexpr uint16_t On = 6;
 
 // SaveImageFormat: the file type of saved document images.
 namespace SaveFormats {
-constexpr uint16_t Tiff = 3;
+constexpr uint16_t Tiff = VnTiffUncompressed;
 constexpr uint16_t Jpeg = 10;
 constexpr uint16_t Bmp = 11;
-constexpr uint16_t Ccitt = 25;
-constexpr uint16_t CcittGroup3D1 = 27;
-constexpr uint16_t CcittGroup3D2 = 28;
-constexpr uint16_t CcittGroup4 = 29;
+constexpr uint16_t Ccitt = VnTiffCcittRle;
+constexpr uint16_t CcittGroup3D1 = VnTiffCcittGroup3OneD;
+constexpr uint16_t CcittGroup3D2 = VnTiffCcittGroup3TwoD;
+constexpr uint16_t CcittGroup4 = VnTiffCcittGroup4;
 } // namespace SaveFormats
 
 // DocDestination: where a document goes after its scan.
 namespace Destinations {
-constexpr uint16_t Retained = 0; // held at the exit until released
-constexpr uint16_t Sorted = 1;   // the default
-constexpr uint16_t Ejected = 5;
+constexpr uint16_t Retained = VnDestinationRetained; // held at the exit until released
+constexpr uint16_t Sorted = VnDestinationSorted;     // the default
+constexpr uint16_t Ejected = VnDestinationEjected;
 } // namespace Destinations
 
 // ReleaseSortMode: how a retained document is let go.
@@ -45,6 +47,14 @@ namespace ReleaseModes {
 constexpr uint16_t Sort = 1; // the default
 constexpr uint16_t Eject = 5;
 } // namespace ReleaseModes
+
+// EndorsePrintMode: what the endorsement printer does.
+namespace PrintModes {
+constexpr uint16_t None = 0;
+constexpr uint16_t Print = 1;
+constexpr uint16_t Digital = 2;
+constexpr uint16_t Print15 = 'A'; // 15 characters an inch
+} // namespace PrintModes
 
 // ScanCard: 1 when the unit scans a card instead of a cheque.
 constexpr uint16_t ScanCardOn = 1;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/SettingsCodes.h"
 #include "documents/DialogFields.h"
 
 using namespace dialogfields;
@@ -12,13 +13,13 @@ namespace {
 
 // In HandleControl order.
 constexpr HandleControlInfo Infos[HandleControlCount] = {
-    {"ScanModeBwBitmap", "Image B/W - Bitmap", K::Radio, 1},
-    {"ScanMode16Gray100", "16 gray scale at 100 dpi", K::Radio, 2},
-    {"ScanMode16Gray200", "16 gray scale at 200 dpi", K::Radio, 3},
-    {"ScanMode16Gray300", "16 gray scale at 300 dpi", K::Radio, 20},
-    {"ScanMode256Gray100", "256 gray scale at 100 dpi", K::Radio, 4},
-    {"ScanMode256Gray200", "256 gray scale at 200 dpi", K::Radio, 5},
-    {"ScanMode256Gray300", "256 gray scale at 300 dpi", K::Radio, 21},
+    {"ScanModeBwBitmap", "Image B/W - Bitmap", K::Radio, ScanModes::BlackWhite},
+    {"ScanMode16Gray100", "16 gray scale at 100 dpi", K::Radio, ScanModes::Gray16At100},
+    {"ScanMode16Gray200", "16 gray scale at 200 dpi", K::Radio, ScanModes::Gray16At200},
+    {"ScanMode16Gray300", "16 gray scale at 300 dpi", K::Radio, ScanModes::Gray16At300},
+    {"ScanMode256Gray100", "256 gray scale at 100 dpi", K::Radio, ScanModes::Gray256At100},
+    {"ScanMode256Gray200", "256 gray scale at 200 dpi", K::Radio, ScanModes::Gray256At200},
+    {"ScanMode256Gray300", "256 gray scale at 300 dpi", K::Radio, ScanModes::Gray256At300},
     {"ScanCard", "Scan &Card", K::CheckBox, 0},
     {"CodelineMicr", "MICR", K::CheckBox, 0},
     {"CodelineE13bMicrOcr", "E13B MICR + OCR", K::CheckBox, 0},
@@ -56,11 +57,11 @@ constexpr HandleControlInfo Infos[HandleControlCount] = {
     {"Bmp", "BMP", K::CheckBox, 0},
     {"Tiff", "TIFF", K::CheckBox, 0},
     {"JpegQuality", "", K::Other, 0},
-    {"TiffTypeTiff", "TIFF ", K::Radio, 3},
-    {"TiffTypeCcitt", "CCITT", K::Radio, 25},
-    {"TiffTypeCcittGr3D1", "CCITT Gr3 D1", K::Radio, 27},
-    {"TiffTypeCcittGr3D2", "CCITT Gr3 D2", K::Radio, 28},
-    {"TiffTypeCcittGr4", "CCITT Gr4", K::Radio, 29},
+    {"TiffTypeTiff", "TIFF ", K::Radio, SaveFormats::Tiff},
+    {"TiffTypeCcitt", "CCITT", K::Radio, SaveFormats::Ccitt},
+    {"TiffTypeCcittGr3D1", "CCITT Gr3 D1", K::Radio, SaveFormats::CcittGroup3D1},
+    {"TiffTypeCcittGr3D2", "CCITT Gr3 D2", K::Radio, SaveFormats::CcittGroup3D2},
+    {"TiffTypeCcittGr4", "CCITT Gr4", K::Radio, SaveFormats::CcittGroup4},
     {"AllDocument", "All Document", K::Radio, 0},
     {"Num", "Num.", K::Radio, 0},
     {"DocumentCount", "", K::Other, 0},
@@ -82,31 +83,9 @@ constexpr RadioGroup RadioGroups[] = {
 C Next(C c) { return static_cast<C>(static_cast<int>(c) + 1); }
 bool InRange(C c, C first, C last) { return c >= first && c <= last; }
 
-constexpr uint16_t ScanModeBlackWhite = 1;
 // Barcodes and PDF417 cannot be read from a 100 dpi image.
-bool Is100Dpi(uint16_t scanMode) { return scanMode == 2 || scanMode == 4; }
+bool Is100Dpi(uint16_t scanMode) { return scanMode == ScanModes::Gray16At100 || scanMode == ScanModes::Gray256At100; }
 
-// CodelineType bits.
-constexpr uint8_t CodelineMicrBit = 1;
-constexpr uint8_t CodelineOcrBit = 2;
-constexpr uint8_t CodelineBarcodeBit = 4;
-constexpr uint8_t CodelinePdf417Bit = 8;
-constexpr uint8_t CodelineE13bMicrOcrBit = 16;
-
-// EndorsePrintMode values.
-constexpr uint16_t PrintModeNone = 0;
-constexpr uint16_t PrintModePrint = 1;
-constexpr uint16_t PrintModeDigital = 2;
-constexpr uint16_t PrintModePrint15 = 'A';
-
-constexpr uint16_t SaveImageOff = 5;
-constexpr uint16_t SaveImageOn = 6;
-constexpr uint16_t SaveFormatJpeg = 10;
-constexpr uint16_t SaveFormatBmp = 11;
-
-constexpr uint16_t DestinationCodeSorted = 1;
-constexpr uint16_t DestinationCodeEjected = 5;
-constexpr uint16_t DestinationCodeRetained = 0;
 const char* const DestinationSorted = "Doc. Sortered";
 const char* const DestinationEjected = "Doc. Ejected";
 const char* const DestinationRetained = "Doc. Retained";
@@ -187,28 +166,28 @@ void DocumentHandleChoices::Open()
 
     if (HasPrinter) {
         SetEnabled({C::PrintGroup, C::Endorsement, C::Bold, C::Print, C::Print15, C::High}, true);
-        self[C::Print].Checked = s.EndorsePrintMode == PrintModePrint;
-        self[C::Print15].Checked = s.EndorsePrintMode == PrintModePrint15;
+        self[C::Print].Checked = s.EndorsePrintMode == PrintModes::Print;
+        self[C::Print15].Checked = s.EndorsePrintMode == PrintModes::Print15;
     } else {
-        s.EndorsePrintMode = PrintModeNone;
+        s.EndorsePrintMode = PrintModes::None;
     }
     self[C::Bold].Checked = s.EndorseBold != 0;
     self[C::High].Checked = s.PrintHigh != 0;
-    self[C::PrintSide].Checked = s.EndorsePrintMode == PrintModeDigital;
+    self[C::PrintSide].Checked = s.EndorsePrintMode == PrintModes::Digital;
     PrintSideLabel = PrintSideText(s.DigitalPrintSide);
 
-    self[C::Micr].Checked = (s.CodelineType & CodelineMicrBit) != 0;
-    self[C::E13bMicrOcr].Checked = (s.CodelineType & CodelineE13bMicrOcrBit) != 0;
-    if (s.CodelineType & CodelineBarcodeBit) {
+    self[C::Micr].Checked = (s.CodelineType & CodelineBits::Micr) != 0;
+    self[C::E13bMicrOcr].Checked = (s.CodelineType & CodelineBits::MicrOcr) != 0;
+    if (s.CodelineType & CodelineBits::Barcode) {
         self[C::Barcode].Checked = true;
         SetEnabled({C::BarcodeSet, C::BarcodeView}, true);
         ShowDecodeWindow(DecodeWindowKind::Barcode);
     }
-    if (s.CodelineType & CodelinePdf417Bit) {
+    if (s.CodelineType & CodelineBits::Pdf417) {
         self[C::Pdf417].Checked = true;
         SetEnabled({C::Pdf417Set, C::Pdf417View}, true);
     }
-    if (s.CodelineType & CodelineOcrBit) {
+    if (s.CodelineType & CodelineBits::Ocr) {
         self[C::Ocr].Checked = true;
         SetEnabled({C::OcrSet, C::OcrView}, true);
         ShowDecodeWindow(DecodeWindowKind::Ocr);
@@ -219,11 +198,11 @@ void DocumentHandleChoices::Open()
         self[C::ResetFile] = {s.ResetCodelineFile != 0, true};
     }
 
-    if (s.SaveImageMode == SaveImageOn) {
-        if (s.SaveImageFormat == SaveFormatJpeg) {
+    if (s.SaveImageMode == SaveImageModes::On) {
+        if (s.SaveImageFormat == SaveFormats::Jpeg) {
             self[C::Jpeg].Checked = true;
             SetQualityEnabled(true);
-        } else if (s.SaveImageFormat == SaveFormatBmp) {
+        } else if (s.SaveImageFormat == SaveFormats::Bmp) {
             self[C::Bmp].Checked = true;
         } else {
             for (C c = C::TiffTypeTiff; c <= C::TiffTypeCcittGr4; c = Next(c)) {
@@ -242,12 +221,12 @@ void DocumentHandleChoices::Open()
         if (ControlInfo(c).Code == s.ScanMode)
             CheckRadio(c);
     ApplyScanModeRule(s.ScanMode);
-    if (s.ScanMode == ScanModeBlackWhite)
+    if (s.ScanMode == ScanModes::BlackWhite)
         SetEnabled({C::OcrSet, C::OcrView}, false);
 
     if (CanScanCards)
         self[C::ScanCard].Enabled = true;
-    if (s.ScanCard == 1) {
+    if (s.ScanCard == ScanCardOn) {
         self[C::ScanCard].Checked = true;
         ApplyScanCardRule();
     }
@@ -261,8 +240,8 @@ void DocumentHandleChoices::Open()
     }
 
     self[C::Destination].Checked = true;
-    DestinationLabel = s.DocDestination == DestinationCodeEjected    ? DestinationEjected
-                       : s.DocDestination == DestinationCodeRetained ? DestinationRetained
+    DestinationLabel = s.DocDestination == Destinations::Ejected    ? DestinationEjected
+                       : s.DocDestination == Destinations::Retained ? DestinationRetained
                                                                      : DestinationSorted;
 
     if (s.ClearImage == 1 || s.ClearImage == 2) {
@@ -590,19 +569,19 @@ void DocumentHandleChoices::Store()
 
     s.FrontStamp = on(C::FrontStamp) ? 1 : 0;
     s.BeepOnError = on(C::BeepOnError) ? 1 : 0;
-    s.EndorsePrintMode = on(C::Print) ? PrintModePrint : on(C::Print15) ? PrintModePrint15 : PrintModeNone;
+    s.EndorsePrintMode = on(C::Print) ? PrintModes::Print : on(C::Print15) ? PrintModes::Print15 : PrintModes::None;
     s.EndorseBold = on(C::Bold) ? 1 : 0;
     s.PrintHigh = on(C::High) ? 1 : 0;
     s.ScanCard = on(C::ScanCard) ? 1 : 0;
     if (on(C::PrintSide))
-        s.EndorsePrintMode = PrintModeDigital;
+        s.EndorsePrintMode = PrintModes::Digital;
 
     uint8_t codelines = 0;
-    codelines |= on(C::Micr) ? CodelineMicrBit : 0;
-    codelines |= on(C::Ocr) ? CodelineOcrBit : 0;
-    codelines |= on(C::Barcode) ? CodelineBarcodeBit : 0;
-    codelines |= on(C::Pdf417) ? CodelinePdf417Bit : 0;
-    codelines |= on(C::E13bMicrOcr) ? CodelineE13bMicrOcrBit : 0;
+    codelines |= on(C::Micr) ? CodelineBits::Micr : 0;
+    codelines |= on(C::Ocr) ? CodelineBits::Ocr : 0;
+    codelines |= on(C::Barcode) ? CodelineBits::Barcode : 0;
+    codelines |= on(C::Pdf417) ? CodelineBits::Pdf417 : 0;
+    codelines |= on(C::E13bMicrOcr) ? CodelineBits::MicrOcr : 0;
     s.CodelineType = codelines;
 
     s.WaitTimeout = on(C::WaitTimeout) ? 'W' : 'G';
@@ -614,9 +593,9 @@ void DocumentHandleChoices::Store()
     ExactUnsigned(DocumentCount, count);
     s.DocumentCount = on(C::AllDocument) ? 0 : static_cast<uint16_t>(std::min(count, MaxDocumentCount));
 
-    s.DocDestination = DestinationLabel == DestinationEjected    ? DestinationCodeEjected
-                       : DestinationLabel == DestinationRetained ? DestinationCodeRetained
-                                                                 : DestinationCodeSorted;
+    s.DocDestination = DestinationLabel == DestinationEjected    ? Destinations::Ejected
+                       : DestinationLabel == DestinationRetained ? Destinations::Retained
+                                                                 : Destinations::Sorted;
 
     s.ClearImage = !on(C::ClearImage) ? 0 : on(C::AlignImage) ? 2 : 1;
 
@@ -624,15 +603,15 @@ void DocumentHandleChoices::Store()
         if (on(c))
             s.ImageSide = static_cast<uint8_t>(ControlInfo(c).Code);
 
-    s.SaveImageMode = SaveImageOff;
+    s.SaveImageMode = SaveImageModes::Off;
     if (on(C::Jpeg)) {
-        s.SaveImageMode = SaveImageOn;
-        s.SaveImageFormat = SaveFormatJpeg;
+        s.SaveImageMode = SaveImageModes::On;
+        s.SaveImageFormat = SaveFormats::Jpeg;
     } else if (on(C::Bmp)) {
-        s.SaveImageMode = SaveImageOn;
-        s.SaveImageFormat = SaveFormatBmp;
+        s.SaveImageMode = SaveImageModes::On;
+        s.SaveImageFormat = SaveFormats::Bmp;
     } else if (on(C::Tiff)) {
-        s.SaveImageMode = SaveImageOn;
+        s.SaveImageMode = SaveImageModes::On;
         for (C c = C::TiffTypeTiff; c <= C::TiffTypeCcittGr4; c = Next(c))
             if (on(c))
                 s.SaveImageFormat = ControlInfo(c).Code;
