@@ -1,5 +1,7 @@
 #include "app/FrameWindow.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -7,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -18,6 +21,15 @@
 #include "views/ChildCommands.h"
 #include "views/ChildWindows.h"
 #include "views/WindowTiling.h"
+
+QSize FrameSizeFor(const QSize& available)
+{
+    // What a window manager adds around the client: a title bar and borders.
+    constexpr int TitleAllowance = 32;
+    constexpr int BorderAllowance = 8;
+    return {std::min(1024, available.width() - BorderAllowance),
+            std::min(740, available.height() - TitleAllowance - BorderAllowance)};
+}
 
 FrameWindow::FrameWindow(BenchState& state, VnApi& api, Operator* op, MenuMode mode)
     : State(state), Api(api), ModeOfMenus(mode), Table(MenuTableFor(mode))
@@ -53,7 +65,8 @@ FrameWindow::FrameWindow(BenchState& state, VnApi& api, Operator* op, MenuMode m
 
     RegisterBenchCommands(Registry);
     RegisterFrameCommands();
-    resize(1024, 740);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    resize(screen ? FrameSizeFor(screen->availableGeometry().size()) : QSize(1024, 740));
 }
 
 FrameWindow::~FrameWindow() = default;

@@ -19,6 +19,10 @@ class Operator;
 class ChildCommandTarget;
 class ChildWindows;
 
+// The frame's first size: 1024 x 740, made smaller where the screen's free
+// area (without task bars) cannot hold it with the window's title and borders.
+QSize FrameSizeFor(const QSize& available);
+
 class FrameWindow : public QMainWindow {
     Q_OBJECT
 public:

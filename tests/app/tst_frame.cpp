@@ -71,6 +71,25 @@ private slots:
         QVERIFY(outer.isWindow() && inner.isWindow());
     }
 
+    void frameFitsTheScreensFreeArea_data()
+    {
+        QTest::addColumn<QSize>("available");
+        QTest::addColumn<QSize>("frame");
+        // 1366 x 768 less a 40-pixel task bar leaves 728 rows: 728 - 32 - 8.
+        QTest::newRow("1366x768 with a task bar") << QSize(1366, 728) << QSize(1024, 688);
+        QTest::newRow("just tall enough") << QSize(1366, 780) << QSize(1024, 740);
+        QTest::newRow("one row short") << QSize(1366, 779) << QSize(1024, 739);
+        QTest::newRow("just wide enough") << QSize(1032, 900) << QSize(1024, 740);
+        QTest::newRow("one column short") << QSize(1031, 900) << QSize(1023, 740);
+        QTest::newRow("large screen") << QSize(1920, 1040) << QSize(1024, 740);
+    }
+    void frameFitsTheScreensFreeArea()
+    {
+        QFETCH(QSize, available);
+        QFETCH(QSize, frame);
+        QCOMPARE(FrameSizeFor(available), frame);
+    }
+
     void titleAndWindowClasses()
     {
         QCOMPARE(Frame->windowTitle(), QString("Varn demo test USB / IP Box  -  Ver. 1.04"));
