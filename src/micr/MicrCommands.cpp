@@ -8,6 +8,7 @@
 #include "core/Connection.h"
 #include "core/ReplyCodes.h"
 #include "micr/MicrDisplay.h"
+#include "micr/MicrGainDialog.h"
 #include "micr/MicrState.h"
 #include "micr/SaveSignalDialog.h"
 #include "micr/SignalBuffer.h"
@@ -101,4 +102,5 @@ void RegisterMicrCommands(CommandRegistry& registry)
     registry.Add(Cmd::CheckSpeedGray, CheckDocSpeed);
     registry.Add(Cmd::CheckSpeedColor, CheckDocSpeed);
     registry.Add(Cmd::SaveSignalOnError, SaveSignalCommand);
+    registry.Add(Cmd::CalibrationMicr, MicrGainCommand);
 }
