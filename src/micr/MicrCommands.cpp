@@ -7,6 +7,7 @@
 #include "core/CommandIds.h"
 #include "core/Connection.h"
 #include "core/ReplyCodes.h"
+#include "micr/DocSpeedDialog.h"
 #include "micr/MicrDisplay.h"
 #include "micr/MicrGainDialog.h"
 #include "micr/MicrState.h"
@@ -103,4 +104,5 @@ void RegisterMicrCommands(CommandRegistry& registry)
     registry.Add(Cmd::CheckSpeedColor, CheckDocSpeed);
     registry.Add(Cmd::SaveSignalOnError, SaveSignalCommand);
     registry.Add(Cmd::CalibrationMicr, MicrGainCommand);
+    registry.Add(Cmd::DocSpeed, DocSpeedCommand);
 }

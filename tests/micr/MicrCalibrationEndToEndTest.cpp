@@ -7,6 +7,7 @@
 
 #include "ScriptedOperator.h"
 #include "core/BenchState.h"
+#include "micr/DocSpeedRun.h"
 #include "micr/MicrCalibration.h"
 #include "micr/MicrState.h"
 #include "vnapi/VirtualUnitTestApi.h"
@@ -84,4 +85,41 @@ TEST(MicrCalibrationEndToEnd, GainRunLeavesTolerances4EvenWhenItFails)
     EXPECT_NE(CalibrateMicrGain(bench), 0) << "no document";
     EXPECT_EQ(state.Settings.MicrToleranceMinus, 4);
     EXPECT_EQ(state.Settings.MicrTolerancePlus, 4);
+}
+
+TEST(MicrCalibrationEndToEnd, AWornBeltFailsTheDocumentSpeedAndAHealthyOnePasses)
+{
+    struct Case {
+        double Wear;
+        DocSpeedVerdict Verdict;
+    };
+    for (const Case c : {Case{0.0, DocSpeedVerdict::Passed}, Case{1.0, DocSpeedVerdict::Failed}}) {
+        BenchState state;
+        VirtualUnitSetup setup = CalibrationUnit(40);
+        setup.BeltWear = c.Wear;
+        VirtualUnitPair unit = CreateVirtualUnit(setup);
+        LoadCalibrationDocument(unit.Control, 5);
+        ScriptedOperator op;
+        Bench bench{state, *unit.Api, op};
+        std::vector<std::string> lines;
+        EXPECT_EQ(CalibrateDocSpeed(bench, [&](const std::string& l) { lines.push_back(l); }), c.Verdict)
+            << "wear " << c.Wear;
+        EXPECT_TRUE(op.Messages.empty()) << op.Messages[0].Text.toStdString();
+        EXPECT_FALSE(lines.empty());
+        for (const std::string& l : lines)
+            std::printf("wear %.1f: %s\n", c.Wear, l.c_str());
+    }
+}
+
+TEST(MicrCalibrationEndToEnd, NoReadsAsked)
+{
+    BenchState state;
+    state.Settings.DocSpeedReads = 0;
+    VirtualUnitPair unit = CreateVirtualUnit(CalibrationUnit(40));
+    ScriptedOperator op;
+    Bench bench{state, *unit.Api, op};
+    std::vector<std::string> lines;
+    EXPECT_EQ(CalibrateDocSpeed(bench, [&](const std::string& l) { lines.push_back(l); }), DocSpeedVerdict::Passed);
+    EXPECT_TRUE(lines.empty());
+    EXPECT_EQ(unit.Control.State().FeederCount, 0u);
 }
