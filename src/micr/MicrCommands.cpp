@@ -11,6 +11,7 @@
 #include "micr/MicrDisplay.h"
 #include "micr/MicrGainDialog.h"
 #include "micr/MicrState.h"
+#include "micr/ReadTestDialog.h"
 #include "micr/SaveSignalDialog.h"
 #include "micr/SignalBuffer.h"
 #include "micr/SignalFiles.h"
@@ -105,4 +106,5 @@ void RegisterMicrCommands(CommandRegistry& registry)
     registry.Add(Cmd::SaveSignalOnError, SaveSignalCommand);
     registry.Add(Cmd::CalibrationMicr, MicrGainCommand);
     registry.Add(Cmd::DocSpeed, DocSpeedCommand);
+    registry.Add(Cmd::ReadCodelineTest, ReadTestCommand);
 }

@@ -10,6 +10,8 @@
 #include "micr/DocSpeedRun.h"
 #include "micr/MicrCalibration.h"
 #include "micr/MicrState.h"
+#include "micr/ReadTestRun.h"
+#include "docs/ChequeGenerator.h"
 #include "vnapi/VirtualUnitTestApi.h"
 #include "vnapi/VnCodes.h"
 
@@ -67,6 +69,26 @@ TEST(MicrCalibrationEndToEnd, BothGenerationsConvergeFromAFreshUnit)
         EXPECT_NE(unit.Control.State().TimeSample, freshTimeSample);
         EXPECT_FLOAT_EQ(ProcessMicrState().CalibrationResult, 0.0f);
         EXPECT_FALSE(unit.Control.State().Open);
+
+        // The calibrated head reads twenty cheques cleanly.
+        unit.Control.EmptyFeeder();
+        std::vector<DocumentSpec> cheques;
+        for (uint32_t i = 0; i < 20; ++i)
+            cheques.push_back(MakeCheque(21, i, ChequeLayout{}));
+        unit.Control.LoadDocuments(cheques);
+        state.Settings.ReadTestCount = 20;
+        state.Settings.ReadTestDelay = 0;
+        std::vector<std::string> lines;
+        ReadTestHooks hooks;
+        hooks.Count = [&] { return static_cast<int64_t>(state.Settings.ReadTestCount); };
+        hooks.Sorter = true;
+        hooks.AddLine = [&](const std::string& l) { lines.push_back(l); };
+        EXPECT_EQ(RunReadTest(bench, hooks), ReadTestVerdict::ReadsOk);
+        ASSERT_EQ(lines.size(), 20u);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            EXPECT_EQ(lines[i].find('!'), std::string::npos) << generation << ": " << lines[i];
+            EXPECT_EQ(lines[i], cheques[i].Codeline) << generation;
+        }
         std::printf("generation %u: gain %zu passes (%.1f %%, trimmer %u -> %u), time sample %zu passes (%u -> %u)\n",
                     generation, gainPasses, average, freshTrimmer, unit.Control.State().Trimmer, timePasses,
                     freshTimeSample, unit.Control.State().TimeSample);
@@ -116,10 +138,11 @@ TEST(MicrCalibrationEndToEnd, NoReadsAsked)
     BenchState state;
     state.Settings.DocSpeedReads = 0;
     VirtualUnitPair unit = CreateVirtualUnit(CalibrationUnit(40));
+    LoadCalibrationDocument(unit.Control, 2);
     ScriptedOperator op;
     Bench bench{state, *unit.Api, op};
     std::vector<std::string> lines;
     EXPECT_EQ(CalibrateDocSpeed(bench, [&](const std::string& l) { lines.push_back(l); }), DocSpeedVerdict::Passed);
     EXPECT_TRUE(lines.empty());
-    EXPECT_EQ(unit.Control.State().FeederCount, 0u);
+    EXPECT_EQ(unit.Control.State().FeederCount, 2u) << "no document fed";
 }
