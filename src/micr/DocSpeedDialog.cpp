@@ -18,9 +18,9 @@ DocSpeedDialog::DocSpeedDialog(const Bench& bench, QWidget* parent)
 {
     setObjectName("DocSpeedDialog");
     setWindowTitle("Calibration Doc Speed");
-    Neutral.load(":/ResultNeutral.png");
-    Passed.load(":/ResultPassed.png");
-    Failed.load(":/ResultFailed.png");
+    Neutral.load(":/resources/ResultNeutral.png");
+    Passed.load(":/resources/ResultPassed.png");
+    Failed.load(":/resources/ResultFailed.png");
 
     auto* fixed = new QGroupBox("Fixed Parameter", this);
     fixed->setObjectName("FixedParameter");

@@ -31,9 +31,9 @@ MicrGainDialog::MicrGainDialog(const Bench& bench, QWidget* parent)
 {
     setObjectName("MicrGainDialog");
     setWindowTitle("Calibration Gain MICR head");
-    Neutral.load(":/ResultNeutral.png");
-    Passed.load(":/ResultPassed.png");
-    Failed.load(":/ResultFailed.png");
+    Neutral.load(":/resources/ResultNeutral.png");
+    Passed.load(":/resources/ResultPassed.png");
+    Failed.load(":/resources/ResultFailed.png");
     const SettingsRecord& settings = Device.State.Settings;
 
     SignalValue = new QLineEdit(QString::number(static_cast<int16_t>(settings.MicrSignalValue)), this);
@@ -42,9 +42,11 @@ MicrGainDialog::MicrGainDialog(const Bench& bench, QWidget* parent)
     TrimmerValue = NamedLabel("000", "TrimmerValue", this);
     auto* tolerance = new QHBoxLayout;
     tolerance->addWidget(NamedLabel("-", "ToleranceMinusSign", this));
-    tolerance->addWidget(NamedLabel(QString::number(settings.MicrToleranceMinus), "ToleranceMinus", this));
+    ToleranceMinus = NamedLabel(QString::number(settings.MicrToleranceMinus), "ToleranceMinus", this);
+    tolerance->addWidget(ToleranceMinus);
     tolerance->addWidget(NamedLabel("+", "TolerancePlusSign", this));
-    tolerance->addWidget(NamedLabel(QString::number(settings.MicrTolerancePlus), "TolerancePlus", this));
+    TolerancePlus = NamedLabel(QString::number(settings.MicrTolerancePlus), "TolerancePlus", this);
+    tolerance->addWidget(TolerancePlus);
     tolerance->addStretch();
 
     auto makeButton = [&](const char* text, const char* name) {
@@ -178,6 +180,10 @@ void MicrGainDialog::EndRun(bool passed, const QString& status)
     Picture->setPixmap(passed ? Passed : Failed);
     Status->setText(status);
     Average->setText(QString::asprintf("%.1f", static_cast<double>(ProcessMicrState().CalibrationResult)));
+    // The gain run leaves its own tolerances in the settings.
+    const SettingsRecord& settings = Device.State.Settings;
+    ToleranceMinus->setText(QString::number(settings.MicrToleranceMinus));
+    TolerancePlus->setText(QString::number(settings.MicrTolerancePlus));
     SetButtonsEnabled(true);
     Running = false;
 }

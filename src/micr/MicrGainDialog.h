@@ -36,6 +36,8 @@ private:
     QPixmap Neutral, Passed, Failed;
     QLineEdit* SignalValue = nullptr;
     QLabel* ConsecutiveOk = nullptr;
+    QLabel* ToleranceMinus = nullptr;
+    QLabel* TolerancePlus = nullptr;
     QLabel* TrimmerValue = nullptr;
     QLabel* Picture = nullptr;
     QLabel* Status = nullptr;

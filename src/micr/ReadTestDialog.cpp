@@ -28,9 +28,9 @@ ReadTestDialog::ReadTestDialog(const Bench& bench, QWidget* parent)
 {
     setObjectName("ReadTestDialog");
     setWindowTitle("Test Read Codeline");
-    Neutral.load(":/ResultNeutral.png");
-    Passed.load(":/ResultPassed.png");
-    Failed.load(":/ResultFailed.png");
+    Neutral.load(":/resources/ResultNeutral.png");
+    Passed.load(":/resources/ResultPassed.png");
+    Failed.load(":/resources/ResultFailed.png");
     const SettingsRecord& settings = Device.State.Settings;
 
     Count = new QLineEdit(QString::number(settings.ReadTestCount), this);

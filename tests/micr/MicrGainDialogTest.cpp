@@ -17,7 +17,8 @@ namespace {
 
 bool SameImage(const QLabel* label, const char* resource)
 {
-    return label->pixmap().toImage() == QPixmap(resource).toImage();
+    const QPixmap wanted(resource);
+    return !wanted.isNull() && label->pixmap().toImage() == wanted.toImage();
 }
 
 } // namespace
@@ -41,12 +42,12 @@ TEST(MicrGainDialog, AGainRunShowsItsVerdictPictureAndAverage)
     auto* status = dialog.findChild<QLabel*>("Status");
     auto* average = dialog.findChild<QLabel*>("Average");
     auto* picture = dialog.findChild<QLabel*>("ResultPicture");
-    EXPECT_TRUE(SameImage(picture, ":/ResultNeutral.png"));
+    EXPECT_TRUE(SameImage(picture, ":/resources/ResultNeutral.png"));
     EXPECT_EQ(average->text(), "0.0");
 
     dialog.findChild<QPushButton*>("GainCalibration")->click();
     EXPECT_EQ(status->text(), "Calibration OK !");
-    EXPECT_TRUE(SameImage(picture, ":/ResultPassed.png"));
+    EXPECT_TRUE(SameImage(picture, ":/resources/ResultPassed.png"));
     const double shown = average->text().toDouble();
     EXPECT_GE(shown, 96.0);
     EXPECT_LE(shown, 104.0);
@@ -65,7 +66,7 @@ TEST(MicrGainDialog, AGainRunShowsItsVerdictPictureAndAverage)
     unit.Control.EmptyFeeder();
     dialog.findChild<QPushButton*>("GainCalibration")->click();
     EXPECT_EQ(status->text(), "Calibration FAILED -*- Trimmer Value 0");
-    EXPECT_TRUE(SameImage(picture, ":/ResultFailed.png"));
+    EXPECT_TRUE(SameImage(picture, ":/resources/ResultFailed.png"));
 }
 
 TEST(MicrGainDialog, SetTrimmerRefusesWhatIsNotANumberInRange)
