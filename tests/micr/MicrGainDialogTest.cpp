@@ -10,7 +10,9 @@
 
 #include "ScriptedOperator.h"
 #include "core/BenchState.h"
+#include "micr/DocSpeedDialog.h"
 #include "micr/MicrGainDialog.h"
+#include "micr/ReadTestDialog.h"
 #include "vnapi/VirtualUnitTestApi.h"
 
 namespace {
@@ -98,4 +100,43 @@ TEST(MicrGainDialog, SetTrimmerRefusesWhatIsNotANumberInRange)
         EXPECT_EQ(AskTrimmerValue(op, nullptr), c.Value) << c.Typed;
         EXPECT_EQ(op.Messages.size(), c.Messages) << c.Typed;
     }
+}
+
+TEST(ReadTestDialog, CountAndDelayThatAreNotNumbersInRangeAreRefused)
+{
+    struct Case {
+        const char* Count;
+        const char* Delay;
+        bool Refused;
+    } cases[] = {{"abc", "0", true}, {"1000000", "0", true}, {"3", "3601", true}, {"0", "0", false}};
+    for (const Case& c : cases) {
+        BenchState state;
+        VirtualUnitPair unit = CreateVirtualUnit(TestUnitSetup(3));
+        ScriptedOperator op;
+        Bench bench{state, *unit.Api, op};
+        ReadTestDialog dialog(bench);
+        dialog.findChild<QLineEdit*>("NumberOfReads")->setText(c.Count);
+        dialog.findChild<QLineEdit*>("DelaySeconds")->setText(c.Delay);
+        dialog.findChild<QPushButton*>("StartTest")->click();
+        EXPECT_EQ(op.Messages.size(), c.Refused ? 1u : 0u) << c.Count << " " << c.Delay;
+        // A refused run never reaches the unit; 0 reads ends at once with its verdict.
+        EXPECT_EQ(dialog.findChild<QLabel*>("Status")->text(), "Reads OK !");
+        EXPECT_EQ(unit.Control.State().FeederCount, 25u) << c.Count;
+    }
+}
+
+TEST(DocSpeedDialog, ExitRefusesAReadCountThatIsNotANumber)
+{
+    BenchState state;
+    VirtualUnitPair unit = CreateVirtualUnit(TestUnitSetup(3));
+    ScriptedOperator op;
+    Bench bench{state, *unit.Api, op};
+    DocSpeedDialog dialog(bench);
+    dialog.findChild<QLineEdit*>("NumberOfReads")->setText("five");
+    dialog.findChild<QPushButton*>("Exit")->click();
+    EXPECT_EQ(op.Messages.size(), 1u);
+    EXPECT_EQ(state.Settings.DocSpeedReads, DefaultSettings().DocSpeedReads);
+    dialog.findChild<QLineEdit*>("NumberOfReads")->setText("7");
+    dialog.findChild<QPushButton*>("Exit")->click();
+    EXPECT_EQ(state.Settings.DocSpeedReads, 7);
 }
