@@ -7,8 +7,11 @@
 #include "core/CommandIds.h"
 #include "core/Connection.h"
 #include "core/ReplyCodes.h"
+#include "micr/DocSpeedDialog.h"
 #include "micr/MicrDisplay.h"
+#include "micr/MicrGainDialog.h"
 #include "micr/MicrState.h"
+#include "micr/ReadTestDialog.h"
 #include "micr/SaveSignalDialog.h"
 #include "micr/SignalBuffer.h"
 #include "micr/SignalFiles.h"
@@ -101,4 +104,7 @@ void RegisterMicrCommands(CommandRegistry& registry)
     registry.Add(Cmd::CheckSpeedGray, CheckDocSpeed);
     registry.Add(Cmd::CheckSpeedColor, CheckDocSpeed);
     registry.Add(Cmd::SaveSignalOnError, SaveSignalCommand);
+    registry.Add(Cmd::CalibrationMicr, MicrGainCommand);
+    registry.Add(Cmd::DocSpeed, DocSpeedCommand);
+    registry.Add(Cmd::ReadCodelineTest, ReadTestCommand);
 }

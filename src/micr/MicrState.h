@@ -11,6 +11,9 @@
 struct MicrState {
     bench::CharacterWidths CharWidths;
     uint16_t CalibrationDocCount = 0;
+    // The value a calibration run hands to its dialog: the accepted
+    // percentage, or the trimmer value that could not be written.
+    float CalibrationResult = 0.0f;
     int32_t ResetFileRequested = 0;
 };
 
