@@ -6,6 +6,7 @@
 #include "core/Connection.h"
 #include "core/Operator.h"
 #include "quality/CalibrationImageDialog.h"
+#include "quality/QualityImageDialog.h"
 
 void RegisterQualityCommands(CommandRegistry& registry)
 {
@@ -16,6 +17,10 @@ void RegisterQualityCommands(CommandRegistry& registry)
             IdentifyForGeneration(bench);
         CloseUnit(bench);
         CalibrationImageDialog dialog(bench);
+        bench.Op.Exec(dialog);
+    });
+    registry.Add(Cmd::QualityCheck, [](Bench& bench) {
+        QualityImageDialog dialog(bench);
         bench.Op.Exec(dialog);
     });
 }
