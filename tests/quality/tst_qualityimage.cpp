@@ -15,7 +15,7 @@
 class TestQualityImage : public QObject {
     Q_OBJECT
 
-    QString Check(double lampLevel, bool colour, const char* shot = nullptr)
+    QString Check(double lampLevel, bool colour, const char* shot = nullptr, double streakMm = -1.0)
     {
         QTemporaryDir dir;
         QDir(dir.path()).mkdir("Images");
@@ -23,6 +23,7 @@ class TestQualityImage : public QObject {
         state.ProgramFolder = dir.path().toStdString() + "/";
         VirtualUnitSetup setup = TestUnitSetup(3);
         setup.LampLevel = lampLevel;
+        setup.StreakMm = streakMm;
         VirtualUnitPair unit = CreateVirtualUnit(setup);
         unit.Control.EmptyFeeder();
         if (!unit.Control.LoadDocumentsFromText("Document = ColourTest\n"))
@@ -70,6 +71,14 @@ private slots:
         QVERIFY2(colour.contains("on the WHITE is out of range"), qPrintable(colour));
         const QString grey = Check(0.6, false);
         QVERIFY2(grey.contains("of light on the WHITE is out of range"), qPrintable(grey));
+    }
+    void dirtySensorStreakFails()
+    {
+        const QString grey = Check(1.0, false, nullptr, 5.0);
+        // A dark line 5 mm above the bottom edge crosses every band: the
+        // WHITE band, measured first, shows it as its minimum.
+        QVERIFY2(grey.startsWith("Min ") && grey.contains("value of the light on the WHITE is minor the average"),
+                 qPrintable(grey));
     }
 };
 
