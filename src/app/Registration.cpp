@@ -10,6 +10,7 @@
 #include "documents/DocumentRun.h"
 #include "documents/ImageCommands.h"
 #include "micr/MicrCommands.h"
+#include "quality/QualityCommands.h"
 #include "views/ImageFileCommands.h"
 
 void RegisterBenchCommands(CommandRegistry& registry)
@@ -19,6 +20,7 @@ void RegisterBenchCommands(CommandRegistry& registry)
     RegisterImageCommands(registry);
     RegisterViewCommands(registry);
     RegisterMicrCommands(registry);
+    RegisterQualityCommands(registry);
     // The About box is followed by a conversion test on the unit.
     registry.Add(Cmd::About, [](Bench& bench) {
         AboutDialog about;

@@ -1,0 +1,6 @@
+#pragma once
+
+class CommandRegistry;
+
+// "&Image Calibration" and "Check &Quality Image".
+void RegisterQualityCommands(CommandRegistry& registry);
