@@ -168,14 +168,25 @@ TEST_F(AutoRun, DoubleLeafingIsShownAndTheRunGoesOn)
 
 TEST_F(AutoRun, SevereFetchErrorShowsTheDocumentBeforeTheReport)
 {
-    Script({{0, "T1T"}, {-1200, "T2T"}, {0, "T3T"}});
-    Run();
-    ASSERT_EQ(Op.Documents.size(), 2u);
-    EXPECT_EQ(Op.Documents[1].Status, -1200);
-    EXPECT_EQ(Op.Documents[1].DocumentNumber, 900u) << "the library's document number";
-    ASSERT_EQ(Op.Messages.size(), 1u);
-    EXPECT_EQ(Op.Messages[0].Text, "UNKNOWN REPLY CODE NUMBER -1200");
-    EXPECT_EQ(Api.CallsOf("Varn_GetDocData").size(), 2u) << "the run ends";
+    // -1101 and below end the run; -1100 is reported and the run goes on to
+    // the empty feeder.
+    Api.SetReply("Varn_GetDocData", 1);
+    for (const int32_t reply : {-1200, -1101, -1100}) {
+        SCOPED_TRACE(reply);
+        const bool severe = reply <= -1101;
+        Api.Clear();
+        Op.Messages.clear();
+        Op.Documents.clear();
+        Fetches.clear();
+        Script({{0, "T1T"}, {reply, "T2T"}});
+        Run();
+        ASSERT_EQ(Op.Documents.size(), 2u);
+        EXPECT_EQ(Op.Documents[1].Status, reply);
+        EXPECT_EQ(Op.Documents[1].DocumentNumber, 900u) << "the library's document number";
+        ASSERT_EQ(Op.Messages.size(), severe ? 1u : 2u);
+        EXPECT_EQ(Op.Messages[0].Text, QString("UNKNOWN REPLY CODE NUMBER %1").arg(reply));
+        EXPECT_EQ(Api.CallsOf("Varn_GetDocData").size(), severe ? 2u : 3u);
+    }
 }
 
 TEST_F(AutoRun, OcrReadsFrontsAndTheXSwitchSendsEF)
