@@ -302,6 +302,13 @@ TEST_F(DocumentRun, RetainedDocumentGoesThroughTheReleaseDialog)
                                                          "0", "null", "0", "0"}));
     EXPECT_EQ(Api.CallsOf("Varn_ReadImage").size(), 1u);
     EXPECT_TRUE(State.CurrentFrontImage && State.CurrentBackImage) << "the document's own images stay current";
+
+    // Without a printer the release prints nothing.
+    Api.Clear();
+    State.Identity.FeatureBytes[0] = 1;
+    HandleOneDocument(bench, Dialogs);
+    EXPECT_EQ(Api.CallsOf("Varn_DocHandle").size(), 2u);
+    EXPECT_EQ(Api.CallsOf("Varn_LoadString").size(), 0u);
 }
 
 TEST_F(DocumentRun, ManualRunRepeatsUntilTheFeederIsEmptyAndResetFileKeepsTheLastDocument)
