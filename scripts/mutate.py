@@ -108,6 +108,7 @@ def main():
     parser.add_argument("--want", type=float, default=90.0, help="share caught wanted, in percent")
     args = parser.parse_args()
 
+    args.build = os.path.abspath(args.build)
     entries = [e for e in ReadList(args.list) if args.only in e["file"]]
     for e in entries:
         with open(os.path.join(ROOT, e["file"]), encoding="utf-8") as f:
