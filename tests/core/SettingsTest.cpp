@@ -323,6 +323,8 @@ TEST(Settings, LongFileIsCutAndRoundTripKeepsEveryByte)
     const auto written = ReadAll(saved);
     ASSERT_EQ(written.size(), 1880u);
     EXPECT_TRUE(std::equal(written.begin(), written.end(), bytes.begin()));
+    const auto direct = EncodeSettings(DecodeSettings(bytes.data(), bytes.size()));
+    EXPECT_TRUE(std::equal(direct.begin(), direct.end(), bytes.begin())) << "decoding cuts at the record's end";
 }
 
 TEST(Settings, UnwritableFileIsSkipped)
