@@ -1,12 +1,13 @@
 # make run  : install what is missing, build, start the bench on the virtual unit
 # make test : install what is missing, build, run every test (plain and sanitizer builds)
+# make mutate : seed small faults one at a time and report those the tests miss
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-plain test-asan asan-build include-graph clean
+.PHONY: all deps configure build run test test-plain test-asan asan-build include-graph clean mutate
 
 all: build
 
@@ -40,3 +41,9 @@ test: include-graph test-plain test-asan
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
+
+# Seeds the faults listed in scripts/mutations.txt one at a time and reports
+# the ones the tests miss. Uses a build folder of its own; not part of "test".
+MUTATE_BUILD ?= build-mutate
+mutate:
+	@python3 scripts/mutate.py --build $(MUTATE_BUILD) --jobs $(JOBS)

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <variant>
 
 #include "core/Settings.h"
 #include "vnapi/ByteOrder.h"
@@ -14,8 +15,25 @@ namespace {
 
 enum class W { U8, U16, I16, U32, I32, F32, Text };
 
+// A member of the record seen by its type, to be read and written by name.
+struct FieldRef {
+    std::variant<uint8_t*, uint16_t*, int16_t*, uint32_t*, int32_t*, float*> Number;
+    char* Text = nullptr;
+    size_t TextSize = 0;
+    template <class T> FieldRef(T& field) : Number(&field) {}
+    template <size_t N> FieldRef(CharField<N>& field) : Number(static_cast<uint8_t*>(nullptr)), Text(field.data()), TextSize(N) {}
+    double Get() const { return std::visit([](auto* p) { return static_cast<double>(*p); }, Number); }
+    void Set(double v) const
+    {
+        std::visit([v](auto* p) { *p = static_cast<std::remove_reference_t<decltype(*p)>>(v); }, Number);
+    }
+};
+
+#define MEMBER(name) #name, [](SettingsRecord& s) { return FieldRef(s.name); }
+
 struct Expected {
     const char* Name;
+    FieldRef (*Member)(SettingsRecord&);
     size_t Offset;
     W Width;
     double Default;          // numbers
@@ -25,110 +43,110 @@ struct Expected {
 
 // The record's layout and defaults, written out independently of the code.
 const Expected Layout[] = {
-    {"FrontStamp", 0, W::U16, 0, nullptr, 0},
-    {"EndorsePrintMode", 4, W::U16, 0, nullptr, 0},
-    {"EndorseBold", 8, W::U32, 0, nullptr, 0},
-    {"EndorseString", 12, W::Text, 0, "", 200},
-    {"OcrReadType", 212, W::U8, 'B', nullptr, 0},
-    {"SaveCodelineOnFile", 216, W::U32, 0, nullptr, 0},
-    {"ResetCodelineFile", 220, W::U32, 1, nullptr, 0},
-    {"DocDestination", 224, W::U16, 1, nullptr, 0},
-    {"ScanMode", 226, W::U16, 5, nullptr, 0},
-    {"ImageSide", 228, W::U8, 'X', nullptr, 0},
-    {"BadgeTracks", 232, W::U8, 224, nullptr, 0},
-    {"SaveImageMode", 234, W::U16, 5, nullptr, 0},
-    {"SaveImageFormat", 236, W::U16, 0, nullptr, 0},
-    {"JpegQuality", 238, W::U16, 128, nullptr, 0},
-    {"ClearImage", 240, W::U16, 1, nullptr, 0},
-    {"DocumentCount", 242, W::U16, 1, nullptr, 0},
-    {"BeepOnError", 244, W::U8, 0, nullptr, 0},
-    {"OcrWindowX", 248, W::F32, 6.0, nullptr, 0},
-    {"OcrWindowY", 252, W::F32, 4.0, nullptr, 0},
-    {"OcrWindowWidth", 256, W::F32, 150.0, nullptr, 0},
-    {"OcrWindowHeight", 260, W::F32, 10.5, nullptr, 0},
-    {"OcrWindowInch", 264, W::U16, 0, nullptr, 0},
-    {"WaitTimeout", 272, W::U16, 71, nullptr, 0},
-    {"SignalFileCounter", 274, W::U16, 1, nullptr, 0},
-    {"CheckCodeline", 276, W::U32, 0, nullptr, 0},
-    {"CodelineBase", 280, W::Text, 0, "", 256},
-    {"Unused536", 536, W::U16, 100, nullptr, 0},
-    {"Unused538", 538, W::U16, 7, nullptr, 0},
-    {"Unused540", 540, W::U16, 7, nullptr, 0},
-    {"Unused542", 542, W::U16, 10, nullptr, 0},
-    {"Unused544", 544, W::F32, 2.0, nullptr, 0},
-    {"SetupMicrHead", 548, W::I32, 0, nullptr, 0},
-    {"SetupVoidingStamp", 552, W::I32, 0, nullptr, 0},
-    {"SetupInkJetPrinter", 556, W::I32, 0, nullptr, 0},
-    {"SetupBadgeReader", 560, W::I32, 0, nullptr, 0},
-    {"SetupProcessCard", 564, W::I32, 0, nullptr, 0},
-    {"SetupPoweredBy", 568, W::I32, 0, nullptr, 0},
-    {"ReleasePrint", 582, W::U16, 0, nullptr, 0},
-    {"ReleaseBold", 584, W::U32, 0, nullptr, 0},
-    {"ReleaseString", 588, W::Text, 0, "", 200},
-    {"ReleaseSide", 788, W::U8, 'X', nullptr, 0},
-    {"ReleaseFrontStamp", 790, W::U16, 0, nullptr, 0},
-    {"ReleaseSortMode", 792, W::U16, 1, nullptr, 0},
-    {"DocSpeedReads", 794, W::U16, 5, nullptr, 0},
-    {"DocSpeedLimit1", 796, W::U16, 10, nullptr, 0},
-    {"DocSpeedLimit2", 798, W::U16, 13, nullptr, 0},
-    {"Unused800", 800, W::U16, 4, nullptr, 0},
-    {"Unused802", 802, W::U16, 1, nullptr, 0},
-    {"ReadTestCount", 804, W::U32, 10, nullptr, 0},
-    {"ReadTestCodeline", 808, W::Text, 0, "", 256},
-    {"ReadTestDelay", 1064, W::U32, 0, nullptr, 0},
-    {"BarcodeWindowX", 1068, W::F32, 90.0, nullptr, 0},
-    {"BarcodeWindowY", 1072, W::F32, 4.0, nullptr, 0},
-    {"BarcodeWindowWidth", 1076, W::F32, 125.0, nullptr, 0},
-    {"BarcodeWindowHeight", 1080, W::F32, 12.0, nullptr, 0},
-    {"BarcodeWindowInch", 1084, W::U16, 0, nullptr, 0},
-    {"BarcodeType", 1086, W::U8, '2', nullptr, 0},
-    {"CodelineType", 1087, W::U8, 0, nullptr, 0},
-    {"Unused1092", 1092, W::U32, 0, nullptr, 0},
-    {"BeepCount", 1096, W::U16, 0, nullptr, 0},
-    {"BeepTimeOn", 1098, W::U16, 0, nullptr, 0},
-    {"BeepTimeOff", 1100, W::U16, 0, nullptr, 0},
-    {"LedColor", 1102, W::U16, 0, nullptr, 0},
-    {"LedTimeOn", 1104, W::U16, 0, nullptr, 0},
-    {"LedTimeOff", 1106, W::U16, 0, nullptr, 0},
-    {"SingleColor", 1108, W::U16, 3, nullptr, 0},
-    {"MicrVoltFor100", 1112, W::F32, 2.0, nullptr, 0},
-    {"MicrSignalValue", 1116, W::U16, 100, nullptr, 0},
-    {"MicrToleranceMinus", 1118, W::U16, 7, nullptr, 0},
-    {"MicrTolerancePlus", 1120, W::U16, 7, nullptr, 0},
-    {"MicrConsecutiveOk", 1122, W::U16, 5, nullptr, 0},
-    {"CutWindowX", 1144, W::F32, 0, nullptr, 0},
-    {"CutWindowY", 1148, W::F32, 0, nullptr, 0},
-    {"CutWindowHeight", 1152, W::F32, 0, nullptr, 0},
-    {"CutWindowWidth", 1156, W::F32, 0, nullptr, 0},
-    {"CutWindowInch", 1160, W::U16, 0, nullptr, 0},
-    {"Unused1162", 1162, W::U16, 3, nullptr, 0},
-    {"QualityChoice1", 1166, W::U16, 0, nullptr, 0},
-    {"QualityChoice2", 1168, W::U16, 0, nullptr, 0},
-    {"QualityChoice3", 1170, W::U16, 0, nullptr, 0},
-    {"QualityImageFolder", 1172, W::Text, 0, "", 260},
-    {"Pdf417WindowX", 1432, W::F32, 0, nullptr, 0},
-    {"Pdf417WindowY", 1436, W::F32, 0, nullptr, 0},
-    {"Pdf417WindowWidth", 1440, W::F32, 0, nullptr, 0},
-    {"Pdf417WindowHeight", 1444, W::F32, 0, nullptr, 0},
-    {"PrintHigh", 1448, W::U16, 0, nullptr, 0},
-    {"BoxIpAddress", 1450, W::Text, 0, "127.0.0.1", 20},
-    {"BoxPort", 1470, W::U16, 4000, nullptr, 0},
-    {"EmcStepTime", 1472, W::U32, 0, nullptr, 0},
-    {"DigitalString", 1476, W::Text, 0, "Digital string", 200},
-    {"DigitalPrintSide", 1676, W::I16, 0, nullptr, 0},
-    {"DigitalFontName", 1678, W::Text, 0, "Arial", 120},
-    {"DigitalFontSize", 1798, W::U16, 20, nullptr, 0},
-    {"DigitalInch", 1800, W::U16, 0, nullptr, 0},
-    {"DigitalX", 1804, W::F32, 10.0, nullptr, 0},
-    {"DigitalY", 1808, W::F32, 21.0, nullptr, 0},
-    {"DigitalGrayTone", 1812, W::U16, 0, nullptr, 0},
-    {"DigitalBold", 1816, W::U32, 0, nullptr, 0},
-    {"DigitalItalic", 1820, W::U32, 0, nullptr, 0},
-    {"DigitalUnderline", 1824, W::U32, 0, nullptr, 0},
-    {"ScanCard", 1828, W::U16, 0, nullptr, 0},
-    {"ImageCounter", 1832, W::U32, 1, nullptr, 0},
-    {"BoxNodeName", 1836, W::Text, 0, "localhost", 40},
-    {"ConnectByNodeName", 1876, W::U32, 0, nullptr, 0},
+    {MEMBER(FrontStamp), 0, W::U16, 0, nullptr, 0},
+    {MEMBER(EndorsePrintMode), 4, W::U16, 0, nullptr, 0},
+    {MEMBER(EndorseBold), 8, W::U32, 0, nullptr, 0},
+    {MEMBER(EndorseString), 12, W::Text, 0, "", 200},
+    {MEMBER(OcrReadType), 212, W::U8, 'B', nullptr, 0},
+    {MEMBER(SaveCodelineOnFile), 216, W::U32, 0, nullptr, 0},
+    {MEMBER(ResetCodelineFile), 220, W::U32, 1, nullptr, 0},
+    {MEMBER(DocDestination), 224, W::U16, 1, nullptr, 0},
+    {MEMBER(ScanMode), 226, W::U16, 5, nullptr, 0},
+    {MEMBER(ImageSide), 228, W::U8, 'X', nullptr, 0},
+    {MEMBER(BadgeTracks), 232, W::U8, 224, nullptr, 0},
+    {MEMBER(SaveImageMode), 234, W::U16, 5, nullptr, 0},
+    {MEMBER(SaveImageFormat), 236, W::U16, 0, nullptr, 0},
+    {MEMBER(JpegQuality), 238, W::U16, 128, nullptr, 0},
+    {MEMBER(ClearImage), 240, W::U16, 1, nullptr, 0},
+    {MEMBER(DocumentCount), 242, W::U16, 1, nullptr, 0},
+    {MEMBER(BeepOnError), 244, W::U8, 0, nullptr, 0},
+    {MEMBER(OcrWindowX), 248, W::F32, 6.0, nullptr, 0},
+    {MEMBER(OcrWindowY), 252, W::F32, 4.0, nullptr, 0},
+    {MEMBER(OcrWindowWidth), 256, W::F32, 150.0, nullptr, 0},
+    {MEMBER(OcrWindowHeight), 260, W::F32, 10.5, nullptr, 0},
+    {MEMBER(OcrWindowInch), 264, W::U16, 0, nullptr, 0},
+    {MEMBER(WaitTimeout), 272, W::U16, 71, nullptr, 0},
+    {MEMBER(SignalFileCounter), 274, W::U16, 1, nullptr, 0},
+    {MEMBER(CheckCodeline), 276, W::U32, 0, nullptr, 0},
+    {MEMBER(CodelineBase), 280, W::Text, 0, "", 256},
+    {MEMBER(Unused536), 536, W::U16, 100, nullptr, 0},
+    {MEMBER(Unused538), 538, W::U16, 7, nullptr, 0},
+    {MEMBER(Unused540), 540, W::U16, 7, nullptr, 0},
+    {MEMBER(Unused542), 542, W::U16, 10, nullptr, 0},
+    {MEMBER(Unused544), 544, W::F32, 2.0, nullptr, 0},
+    {MEMBER(SetupMicrHead), 548, W::I32, 0, nullptr, 0},
+    {MEMBER(SetupVoidingStamp), 552, W::I32, 0, nullptr, 0},
+    {MEMBER(SetupInkJetPrinter), 556, W::I32, 0, nullptr, 0},
+    {MEMBER(SetupBadgeReader), 560, W::I32, 0, nullptr, 0},
+    {MEMBER(SetupProcessCard), 564, W::I32, 0, nullptr, 0},
+    {MEMBER(SetupPoweredBy), 568, W::I32, 0, nullptr, 0},
+    {MEMBER(ReleasePrint), 582, W::U16, 0, nullptr, 0},
+    {MEMBER(ReleaseBold), 584, W::U32, 0, nullptr, 0},
+    {MEMBER(ReleaseString), 588, W::Text, 0, "", 200},
+    {MEMBER(ReleaseSide), 788, W::U8, 'X', nullptr, 0},
+    {MEMBER(ReleaseFrontStamp), 790, W::U16, 0, nullptr, 0},
+    {MEMBER(ReleaseSortMode), 792, W::U16, 1, nullptr, 0},
+    {MEMBER(DocSpeedReads), 794, W::U16, 5, nullptr, 0},
+    {MEMBER(DocSpeedLimit1), 796, W::U16, 10, nullptr, 0},
+    {MEMBER(DocSpeedLimit2), 798, W::U16, 13, nullptr, 0},
+    {MEMBER(Unused800), 800, W::U16, 4, nullptr, 0},
+    {MEMBER(Unused802), 802, W::U16, 1, nullptr, 0},
+    {MEMBER(ReadTestCount), 804, W::U32, 10, nullptr, 0},
+    {MEMBER(ReadTestCodeline), 808, W::Text, 0, "", 256},
+    {MEMBER(ReadTestDelay), 1064, W::U32, 0, nullptr, 0},
+    {MEMBER(BarcodeWindowX), 1068, W::F32, 90.0, nullptr, 0},
+    {MEMBER(BarcodeWindowY), 1072, W::F32, 4.0, nullptr, 0},
+    {MEMBER(BarcodeWindowWidth), 1076, W::F32, 125.0, nullptr, 0},
+    {MEMBER(BarcodeWindowHeight), 1080, W::F32, 12.0, nullptr, 0},
+    {MEMBER(BarcodeWindowInch), 1084, W::U16, 0, nullptr, 0},
+    {MEMBER(BarcodeType), 1086, W::U8, '2', nullptr, 0},
+    {MEMBER(CodelineType), 1087, W::U8, 0, nullptr, 0},
+    {MEMBER(Unused1092), 1092, W::U32, 0, nullptr, 0},
+    {MEMBER(BeepCount), 1096, W::U16, 0, nullptr, 0},
+    {MEMBER(BeepTimeOn), 1098, W::U16, 0, nullptr, 0},
+    {MEMBER(BeepTimeOff), 1100, W::U16, 0, nullptr, 0},
+    {MEMBER(LedColor), 1102, W::U16, 0, nullptr, 0},
+    {MEMBER(LedTimeOn), 1104, W::U16, 0, nullptr, 0},
+    {MEMBER(LedTimeOff), 1106, W::U16, 0, nullptr, 0},
+    {MEMBER(SingleColor), 1108, W::U16, 3, nullptr, 0},
+    {MEMBER(MicrVoltFor100), 1112, W::F32, 2.0, nullptr, 0},
+    {MEMBER(MicrSignalValue), 1116, W::U16, 100, nullptr, 0},
+    {MEMBER(MicrToleranceMinus), 1118, W::U16, 7, nullptr, 0},
+    {MEMBER(MicrTolerancePlus), 1120, W::U16, 7, nullptr, 0},
+    {MEMBER(MicrConsecutiveOk), 1122, W::U16, 5, nullptr, 0},
+    {MEMBER(CutWindowX), 1144, W::F32, 0, nullptr, 0},
+    {MEMBER(CutWindowY), 1148, W::F32, 0, nullptr, 0},
+    {MEMBER(CutWindowHeight), 1152, W::F32, 0, nullptr, 0},
+    {MEMBER(CutWindowWidth), 1156, W::F32, 0, nullptr, 0},
+    {MEMBER(CutWindowInch), 1160, W::U16, 0, nullptr, 0},
+    {MEMBER(Unused1162), 1162, W::U16, 3, nullptr, 0},
+    {MEMBER(QualityChoice1), 1166, W::U16, 0, nullptr, 0},
+    {MEMBER(QualityChoice2), 1168, W::U16, 0, nullptr, 0},
+    {MEMBER(QualityChoice3), 1170, W::U16, 0, nullptr, 0},
+    {MEMBER(QualityImageFolder), 1172, W::Text, 0, "", 260},
+    {MEMBER(Pdf417WindowX), 1432, W::F32, 0, nullptr, 0},
+    {MEMBER(Pdf417WindowY), 1436, W::F32, 0, nullptr, 0},
+    {MEMBER(Pdf417WindowWidth), 1440, W::F32, 0, nullptr, 0},
+    {MEMBER(Pdf417WindowHeight), 1444, W::F32, 0, nullptr, 0},
+    {MEMBER(PrintHigh), 1448, W::U16, 0, nullptr, 0},
+    {MEMBER(BoxIpAddress), 1450, W::Text, 0, "127.0.0.1", 20},
+    {MEMBER(BoxPort), 1470, W::U16, 4000, nullptr, 0},
+    {MEMBER(EmcStepTime), 1472, W::U32, 0, nullptr, 0},
+    {MEMBER(DigitalString), 1476, W::Text, 0, "Digital string", 200},
+    {MEMBER(DigitalPrintSide), 1676, W::I16, 0, nullptr, 0},
+    {MEMBER(DigitalFontName), 1678, W::Text, 0, "Arial", 120},
+    {MEMBER(DigitalFontSize), 1798, W::U16, 20, nullptr, 0},
+    {MEMBER(DigitalInch), 1800, W::U16, 0, nullptr, 0},
+    {MEMBER(DigitalX), 1804, W::F32, 10.0, nullptr, 0},
+    {MEMBER(DigitalY), 1808, W::F32, 21.0, nullptr, 0},
+    {MEMBER(DigitalGrayTone), 1812, W::U16, 0, nullptr, 0},
+    {MEMBER(DigitalBold), 1816, W::U32, 0, nullptr, 0},
+    {MEMBER(DigitalItalic), 1820, W::U32, 0, nullptr, 0},
+    {MEMBER(DigitalUnderline), 1824, W::U32, 0, nullptr, 0},
+    {MEMBER(ScanCard), 1828, W::U16, 0, nullptr, 0},
+    {MEMBER(ImageCounter), 1832, W::U32, 1, nullptr, 0},
+    {MEMBER(BoxNodeName), 1836, W::Text, 0, "localhost", 40},
+    {MEMBER(ConnectByNodeName), 1876, W::U32, 0, nullptr, 0},
 };
 
 size_t WidthOf(const Expected& e)
@@ -195,31 +213,66 @@ TEST(Settings, DefaultsLandAtTheirOffsetsAndEverythingElseIsZero)
         }
 }
 
-TEST(Settings, EveryFieldIsReadFromItsOwnOffset)
+namespace {
+
+// A value for each width whose bytes all differ, so that a field read or
+// written two bytes off, or swapped with its neighbour, shows.
+double SampleValue(W w)
 {
-    // Give each field a value of its own; decoding and encoding again must put
-    // each back where it was, and the named members must see their values.
-    std::vector<uint8_t> raw(1880, 0);
-    uint8_t marker = 1;
-    for (const auto& e : Layout) {
-        for (size_t i = 0; i < (e.Width == W::Text ? 3 : WidthOf(e)); ++i)
-            raw[e.Offset + i] = marker;
-        ++marker;
+    switch (w) {
+    case W::U8: return 0xA5;
+    case W::U16: return 0xB2C3;
+    case W::I16: return -0x1234;
+    case W::U32: return 0x89ABCDEF;
+    case W::I32: return -0x12345678;
+    default: return -1234.5; // F32
     }
-    const SettingsRecord record = DecodeSettings(raw.data(), raw.size());
-    EXPECT_EQ(record.FrontStamp, 0x0101);
-    EXPECT_EQ(record.OcrReadType, 5);
-    EXPECT_EQ(record.ScanMode, 0x0909);
-    EXPECT_EQ(record.ImageSide, 10);
-    EXPECT_EQ(record.BadgeTracks, 11);
-    EXPECT_EQ(record.CodelineBase[0], 26);
-    EXPECT_EQ(record.BarcodeType, 57);
-    EXPECT_EQ(record.CodelineType, 58);
-    EXPECT_EQ(record.BoxPort, 88 * 257);
-    EXPECT_EQ(record.DigitalPrintSide, 91 * 257);
-    EXPECT_EQ(record.ConnectByNodeName, 104u * 0x01010101u);
-    const auto again = EncodeSettings(record);
-    EXPECT_TRUE(std::equal(raw.begin(), raw.end(), again.begin()));
+}
+
+void WriteNumber(uint8_t* p, W w, double v)
+{
+    switch (w) {
+    case W::U8: p[0] = static_cast<uint8_t>(v); break;
+    case W::U16: le::WriteU16(p, static_cast<uint16_t>(v)); break;
+    case W::I16: le::WriteI16(p, static_cast<int16_t>(v)); break;
+    case W::U32: le::WriteU32(p, static_cast<uint32_t>(v)); break;
+    case W::I32: le::WriteI32(p, static_cast<int32_t>(v)); break;
+    default: le::WriteF32(p, static_cast<float>(v)); break;
+    }
+}
+
+} // namespace
+
+TEST(Settings, EveryFieldIsReadFromAndWrittenToItsOwnOffset)
+{
+    const std::vector<uint8_t> zero(1880, 0);
+    for (const auto& e : Layout) {
+        SCOPED_TRACE(e.Name);
+        // A value at the field's offset reads back through its member...
+        std::vector<uint8_t> raw = zero;
+        if (e.Width == W::Text)
+            std::memcpy(raw.data() + e.Offset, "abc", 3);
+        else
+            WriteNumber(raw.data() + e.Offset, e.Width, SampleValue(e.Width));
+        SettingsRecord record = DecodeSettings(raw.data(), raw.size());
+        const FieldRef read = e.Member(record);
+        if (e.Width == W::Text) {
+            ASSERT_EQ(read.TextSize, e.TextSize);
+            EXPECT_STREQ(read.Text, "abc");
+        } else {
+            EXPECT_DOUBLE_EQ(read.Get(), SampleValue(e.Width));
+        }
+
+        // ...and the member set in a zeroed record lands there and nowhere else.
+        SettingsRecord fresh = DecodeSettings(zero.data(), zero.size());
+        const FieldRef written = e.Member(fresh);
+        if (e.Width == W::Text)
+            std::memcpy(written.Text, "abc", 3);
+        else
+            written.Set(SampleValue(e.Width));
+        const auto bytes = EncodeSettings(fresh);
+        EXPECT_TRUE(std::equal(raw.begin(), raw.end(), bytes.begin(), bytes.end()));
+    }
 }
 
 TEST(Settings, MissingFileGivesTheDefaults)
@@ -270,6 +323,8 @@ TEST(Settings, LongFileIsCutAndRoundTripKeepsEveryByte)
     const auto written = ReadAll(saved);
     ASSERT_EQ(written.size(), 1880u);
     EXPECT_TRUE(std::equal(written.begin(), written.end(), bytes.begin()));
+    const auto direct = EncodeSettings(DecodeSettings(bytes.data(), bytes.size()));
+    EXPECT_TRUE(std::equal(direct.begin(), direct.end(), bytes.begin())) << "decoding cuts at the record's end";
 }
 
 TEST(Settings, UnwritableFileIsSkipped)

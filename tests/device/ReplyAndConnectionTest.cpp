@@ -47,14 +47,6 @@ TEST(ReportReply, UnknownCodeReplacesTheWholeText)
     EXPECT_EQ(op.Messages.at(1).Text, "UNKNOWN REPLY CODE NUMBER -1101");
 }
 
-TEST(ReportReply, FourteenAndMinusThirtyShareTheirText)
-{
-    EXPECT_EQ(ReplyMessage(14, "Varn_Open"), ReplyMessage(-30, "Varn_Open"));
-    EXPECT_EQ(ReplyMessage(14, "Varn_Open"), "Varn_Open\n\nOpen failed retry");
-    EXPECT_EQ(ReplyMessage(5, "X"), "X\n\nPeripheral already connected !\n Do reset command before continue test.");
-    EXPECT_EQ(ReplyMessage(-363, "X"), "X\n\nERROR_SCANNER_GENERICO");
-}
-
 TEST_F(Fixture, NetworkBoxIsAddressedByIpOrByNodeName)
 {
     auto bench = MakeBench();

@@ -129,17 +129,40 @@ TEST_F(UnitCommands, FailedOpenOrIdentifyIsReportedAndTheUnitClosed)
 
 TEST(PeripheralStatusTexts, SenseKeysAndSensorBits)
 {
-    EXPECT_EQ(SenseKeyText(0), "Peripheral Ok !");
-    EXPECT_EQ(SenseKeyText(25), "Peripheral Ok!\nDouble Leafing occurs");
-    EXPECT_EQ(SenseKeyText(3), "Paper Jam");
-    EXPECT_EQ(SenseKeyText(42), "Error 42, not contempled");
-    const uint8_t presentAndOn[2] = {0x81, 0x00};
-    EXPECT_EQ(SensorStatusText(presentAndOn),
-              "Sensor status value :   0x81   0x00\n\nDocument present in the feeder\nUnit just ON");
-    const uint8_t retained[2] = {0x40, 0x07};
-    EXPECT_EQ(SensorStatusText(retained), "Sensor status value :   0x40   0x07\n\nDocument retained");
-    const uint8_t nothing[2] = {0, 0};
-    EXPECT_EQ(SensorStatusText(nothing), "Sensor status value :   0x00   0x00\n");
+    const std::pair<uint8_t, const char*> senseKeys[] = {
+        {0, "Peripheral Ok !"},     {2, "Peripheral busy"},     {3, "Paper Jam"},
+        {4, "Hardware error"},      {5, "Illegal request"},     {6, "Feeder Empty"},
+        {7, "Error Double Leafing"}, {9, "Illegal Command"},     {11, "Aborted command"},
+        {16, "Calibration Aborted"}, {25, "Peripheral Ok!\nDouble Leafing occurs"},
+        {1, "Error 1, not contempled"}, {8, "Error 8, not contempled"}, {10, "Error 10, not contempled"},
+        {12, "Error 12, not contempled"}, {15, "Error 15, not contempled"}, {17, "Error 17, not contempled"},
+        {24, "Error 24, not contempled"}, {26, "Error 26, not contempled"}, {255, "Error 255, not contempled"},
+    };
+    for (const auto& [key, text] : senseKeys)
+        EXPECT_EQ(SenseKeyText(key), text) << int(key);
+
+    // Each bit of the first byte alone, the second byte never read, and bits together.
+    const struct {
+        uint8_t Bytes[2];
+        const char* Lines;
+    } sensors[] = {
+        {{0x00, 0x00}, ""},
+        {{0x01, 0xFF}, "Document present in the feeder"},
+        {{0x02, 0x00}, "Trigger photo covered"},
+        {{0x04, 0x00}, ""},
+        {{0x08, 0x00}, ""},
+        {{0x10, 0x00}, ""},
+        {{0x20, 0x00}, "Inkjet board don't answer !"},
+        {{0x40, 0x07}, "Document retained"},
+        {{0x80, 0x00}, "Unit just ON"},
+        {{0x81, 0x00}, "Document present in the feeder\nUnit just ON"},
+        {{0x7F, 0x00}, "Document present in the feeder\nTrigger photo covered\nInkjet board don't answer !\n"
+                       "Document retained"},
+    };
+    for (const auto& c : sensors) {
+        const QString header = QString::asprintf("Sensor status value :   0x%02x   0x%02x\n", c.Bytes[0], c.Bytes[1]);
+        EXPECT_EQ(SensorStatusText(c.Bytes), header + (*c.Lines ? "\n" : "") + c.Lines) << int(c.Bytes[0]);
+    }
 }
 
 TEST_F(UnitCommands, StatusDialogShowsWhatTheUnitSaysAndKeepsAnAlreadyOpenUnit)

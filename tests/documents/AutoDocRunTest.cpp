@@ -168,14 +168,25 @@ TEST_F(AutoRun, DoubleLeafingIsShownAndTheRunGoesOn)
 
 TEST_F(AutoRun, SevereFetchErrorShowsTheDocumentBeforeTheReport)
 {
-    Script({{0, "T1T"}, {-1200, "T2T"}, {0, "T3T"}});
-    Run();
-    ASSERT_EQ(Op.Documents.size(), 2u);
-    EXPECT_EQ(Op.Documents[1].Status, -1200);
-    EXPECT_EQ(Op.Documents[1].DocumentNumber, 900u) << "the library's document number";
-    ASSERT_EQ(Op.Messages.size(), 1u);
-    EXPECT_EQ(Op.Messages[0].Text, "UNKNOWN REPLY CODE NUMBER -1200");
-    EXPECT_EQ(Api.CallsOf("Varn_GetDocData").size(), 2u) << "the run ends";
+    // -1101 and below show the document with the library's number before the
+    // report; -1100 goes on with the document, shown with the image counter.
+    // Either way the status ends the run.
+    for (const int32_t reply : {-1200, -1101, -1100}) {
+        SCOPED_TRACE(reply);
+        Api.Clear();
+        Op.Messages.clear();
+        Op.Documents.clear();
+        Fetches.clear();
+        Script({{0, "T1T"}, {reply, "T2T"}});
+        const uint32_t counter = State.Settings.ImageCounter;
+        Run();
+        ASSERT_EQ(Op.Documents.size(), 2u);
+        EXPECT_EQ(Op.Documents[1].Status, reply);
+        EXPECT_EQ(Op.Documents[1].DocumentNumber, reply <= -1101 ? 900u : counter + 1);
+        ASSERT_EQ(Op.Messages.size(), 1u);
+        EXPECT_EQ(Op.Messages[0].Text, QString("UNKNOWN REPLY CODE NUMBER %1").arg(reply));
+        EXPECT_EQ(Api.CallsOf("Varn_GetDocData").size(), 2u) << "the run ends";
+    }
 }
 
 TEST_F(AutoRun, OcrReadsFrontsAndTheXSwitchSendsEF)

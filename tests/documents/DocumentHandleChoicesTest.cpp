@@ -240,14 +240,35 @@ TEST_F(Choices, OpticalDisplayEnabling)
     EXPECT_FALSE(c[C::Micr].Checked);
 }
 
-TEST_F(Choices, OpeningShowsOcrAfterBarcode)
+TEST_F(Choices, OpeningEnablesTheStoredDecodersAndShowsOcrAfterBarcode)
 {
-    S.ScanMode = 5;
-    S.CodelineType = 2 | 4;
-    auto c = Open();
-    EXPECT_EQ(c.Optical.Title, "OCR Decode Information");
-    EXPECT_TRUE(c[C::BarcodeSet].Enabled && c[C::OcrView].Enabled);
-    EXPECT_FALSE(c[C::Pdf417Set].Enabled);
+    struct Row {
+        uint8_t CodelineType;
+        const char* Title;
+        bool Barcode, Pdf417, Ocr;
+    };
+    const Row rows[] = {
+        {4, "Barcode Decode Information", true, false, false},
+        {8, "Optical Windows", false, true, false}, // PDF417 leaves the group alone
+        {2, "OCR Decode Information", false, false, true},
+        {2 | 4, "OCR Decode Information", true, false, true},
+    };
+    for (const Row& r : rows) {
+        S.ScanMode = 5;
+        S.CodelineType = r.CodelineType;
+        auto c = Open();
+        SCOPED_TRACE(int(r.CodelineType));
+        EXPECT_EQ(c.Optical.Title, r.Title);
+        EXPECT_EQ(c[C::Barcode].Checked, r.Barcode);
+        EXPECT_EQ(c[C::Pdf417].Checked, r.Pdf417);
+        EXPECT_EQ(c[C::Ocr].Checked, r.Ocr);
+        for (C b : {C::BarcodeSet, C::BarcodeView})
+            EXPECT_EQ(c[b].Enabled, r.Barcode);
+        for (C b : {C::Pdf417Set, C::Pdf417View})
+            EXPECT_EQ(c[b].Enabled, r.Pdf417);
+        for (C b : {C::OcrSet, C::OcrView})
+            EXPECT_EQ(c[b].Enabled, r.Ocr);
+    }
 }
 
 // ---- "Set Print String" ----

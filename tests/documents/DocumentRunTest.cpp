@@ -162,6 +162,10 @@ TEST_F(DocumentRun, PrintPreparationAndCodelineRequest)
     EXPECT_EQ(Api.Trace()[0],
               "Varn_LoadDigitalString(0, null, 'F', \"Digital string\", 14, 7, 0, \"Arial\", 20, 0, 0, 0, 0, 0, 10, 21)");
     EXPECT_EQ(DocHandleArgs(0)[3], "2");
+    Api.Clear();
+    s.DigitalPrintSide = 3; // "Pr. Front/Rear", the last side
+    HandleOneDocument(bench, Dialogs);
+    EXPECT_EQ(Api.CallsOf("Varn_LoadDigitalString").at(0).Args[2], "'X'");
 }
 
 TEST_F(DocumentRun, OcrReadsOnlyTheFrontAndDecodesInOrder)
@@ -302,6 +306,13 @@ TEST_F(DocumentRun, RetainedDocumentGoesThroughTheReleaseDialog)
                                                          "0", "null", "0", "0"}));
     EXPECT_EQ(Api.CallsOf("Varn_ReadImage").size(), 1u);
     EXPECT_TRUE(State.CurrentFrontImage && State.CurrentBackImage) << "the document's own images stay current";
+
+    // Without a printer the release prints nothing.
+    Api.Clear();
+    State.Identity.FeatureBytes[0] = 1;
+    HandleOneDocument(bench, Dialogs);
+    EXPECT_EQ(Api.CallsOf("Varn_DocHandle").size(), 2u);
+    EXPECT_EQ(Api.CallsOf("Varn_LoadString").size(), 0u);
 }
 
 TEST_F(DocumentRun, ManualRunRepeatsUntilTheFeederIsEmptyAndResetFileKeepsTheLastDocument)

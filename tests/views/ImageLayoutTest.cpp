@@ -72,8 +72,12 @@ TEST(ComputeLayout, BarsComeInTheirOrder)
         {"exactly fits", 1000, 800, false, false, 1000, 800},
         {"wider only", 1200, 700, true, false, 1000, 780},
         {"wider, then taller once the horizontal bar is in", 1200, 790, true, true, 980, 780},
+        {"wider, exactly the height the horizontal bar leaves", 1200, 780, true, false, 1000, 780},
+        {"wider, one row past the height the horizontal bar leaves", 1200, 781, true, true, 980, 780},
         {"taller only", 900, 1000, false, true, 980, 800},
         {"taller, then wider once the vertical bar is in", 990, 1000, true, true, 980, 780},
+        {"taller, exactly the width the vertical bar leaves", 980, 1000, false, true, 980, 800},
+        {"taller, one column past the width the vertical bar leaves", 981, 1000, true, true, 980, 780},
         {"both", 3000, 3000, true, true, 980, 780},
     };
     for (const Case& c : cases) {

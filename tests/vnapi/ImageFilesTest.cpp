@@ -98,6 +98,8 @@ TEST_F(BmpFileTest, EveryDepthReadsBackByteForByte)
         for (const int32_t width : {1, 13, 33})
             for (const int32_t dpi : {0, 200, 300}) {
                 auto image = Pattern(width, 9, bits, dpi);
+                // Across and down differ, so that one read for the other shows.
+                image->SetResolution(PackedBitmap::DpiToPelsPerMeter(dpi), PackedBitmap::DpiToPelsPerMeter(dpi / 2));
                 const std::string path = PathOf("round.bmp");
                 ASSERT_EQ(SaveBmp(image.get(), path.c_str()), VnReplyOk);
                 EXPECT_EQ(ReadAll(path).size(), BmpFileHeaderSize + image->Bytes().size());
@@ -279,6 +281,7 @@ TEST(JpegQuality, DeviceRangeMapsOntoLibjpeg)
 TEST_F(JpegFileTest, GreyImageComesBackGreyWithinTolerance)
 {
     auto image = Smooth(120, 80, 8, 200);
+    image->SetResolution(PackedBitmap::DpiToPelsPerMeter(200), PackedBitmap::DpiToPelsPerMeter(300));
     const std::string path = PathOf("grey.jpg");
     ASSERT_EQ(SaveJpeg(image.get(), 255, path.c_str()), VnReplyOk);
     ImageHandle loaded;
@@ -288,6 +291,7 @@ TEST_F(JpegFileTest, GreyImageComesBackGreyWithinTolerance)
     EXPECT_EQ(loaded->Width(), 120);
     EXPECT_EQ(loaded->Height(), 80);
     EXPECT_EQ(loaded->XPelsPerMeter(), image->XPelsPerMeter());
+    EXPECT_EQ(loaded->YPelsPerMeter(), image->YPelsPerMeter());
     const GreyDifference d = CompareGrey(*image, *loaded);
     EXPECT_LE(d.Max, 6);
     EXPECT_LE(d.Mean, 1.5);
@@ -444,6 +448,7 @@ TEST_F(TiffFileTest, EveryTypeWritesItsCompressionAndReadsBack)
         for (const uint16_t bits : {1, 4, 8, 24}) {
             SCOPED_TRACE(::testing::Message() << "type " << c.Type << ", " << bits << " bits");
             auto image = Pattern(37, 23, bits, 200);
+            image->SetResolution(PackedBitmap::DpiToPelsPerMeter(200), PackedBitmap::DpiToPelsPerMeter(100));
             const std::string path = PathOf("t.tif");
             ASSERT_EQ(SaveTiff(image.get(), path.c_str(), c.Type), VnReplyOk);
             const Tags tags = ReadTags(path);

@@ -82,8 +82,12 @@ TEST(VirtualUnitFaults, NextCallOfAnOperationRepliesTheArmedCode)
         {"Varn_Identify", -2, 4, 0},
         {"VnConnect", 14, 0, 5},
         {"VnConnect", -30, 0, 5},
+        // The calibration sense key covers -348 to -363, both ends.
+        {"Varn_ScannerCalibration", -347, 0, 0},
+        {"Varn_ScannerCalibration", -348, 16, 0},
         {"Varn_ScannerCalibration", -351, 16, 0},
         {"Varn_ScannerCalibration", -363, 16, 0},
+        {"Varn_ScannerCalibration", -364, 0, 0},
         {"Varn_PhotosCalibration", -66, 16, 0},
         {"VnBeep", -8, 2, 0},
         {"VnBeep", -13, 11, 0},
