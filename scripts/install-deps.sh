@@ -9,7 +9,7 @@ packages=(
   libjpeg62-turbo-dev libtiff-dev libzxing-dev libfreetype-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-ocr-a fonts-ocr-b fonts-dejavu-core
-  xvfb xauth
+  xvfb xauth python3
 )
 
 missing=()
