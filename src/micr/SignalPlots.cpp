@@ -5,7 +5,6 @@
 #include <new>
 
 #include "micr/SignalBuffer.h"
-#include "vnapi/ByteOrder.h"
 
 namespace bench {
 
@@ -136,45 +135,16 @@ bool NewSignalBitmap(PackedBitmap& block, int32_t height, int32_t width)
     std::vector<uint8_t>& b = block.Bytes();
     if (b.size() < SignalBitmapHeaderSize + pixels)
         return false;
-    uint8_t* h = b.data();
-    le::WriteU32(h + 0, 40);
-    le::WriteU32(h + 4, static_cast<uint32_t>(width));
-    le::WriteU32(h + 8, static_cast<uint32_t>(height));
-    le::WriteU16(h + 12, 1);
-    le::WriteU16(h + 14, 8);
-    le::WriteU32(h + 16, 0);
-    le::WriteU32(h + 20, static_cast<uint32_t>(pixels));
-    le::WriteU32(h + 24, 7874);
-    le::WriteU32(h + 28, 7874);
-    le::WriteU32(h + 32, 0);
-    le::WriteU32(h + 36, 0);
-    static constexpr uint8_t Levels[8] = {0, 36, 73, 109, 146, 182, 219, 255};
-    for (unsigned i = 0; i < 256; ++i) {
-        uint8_t* entry = h + 40 + 4 * i;
-        entry[0] = static_cast<uint8_t>(85 * (i & 3));
-        entry[1] = Levels[(i >> 2) & 7];
-        entry[2] = Levels[(i >> 5) & 7];
-        entry[3] = 0;
-    }
-    std::memset(h + SignalBitmapHeaderSize, PlotColor::White, pixels);
+    WritePaletteBitmap(b.data(), width, height);
     return true;
 }
 
 void SetPlotPixel(PackedBitmap& bitmap, int32_t row, int32_t column, uint8_t index)
 {
-    if (row < 0 || column < 0 || row >= bitmap.Height() || column >= bitmap.Width())
-        return;
-    bitmap.Bytes()[SignalBitmapHeaderSize + static_cast<size_t>(row) * static_cast<size_t>(bitmap.Width()) +
-                   static_cast<size_t>(column)] = index;
+    SetPalettePixel(bitmap, column, row, index);
 }
 
-uint8_t PlotPixel(const PackedBitmap& bitmap, int32_t row, int32_t column)
-{
-    if (row < 0 || column < 0 || row >= bitmap.Height() || column >= bitmap.Width())
-        return PlotColor::White;
-    return bitmap.Bytes()[SignalBitmapHeaderSize + static_cast<size_t>(row) * static_cast<size_t>(bitmap.Width()) +
-                          static_cast<size_t>(column)];
-}
+uint8_t PlotPixel(const PackedBitmap& bitmap, int32_t row, int32_t column) { return PalettePixel(bitmap, column, row); }
 
 void FillPlotRow(PackedBitmap& bitmap, int32_t row, uint8_t index)
 {

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "core/PaletteBitmap.h"
 #include "vnapi/PackedBitmap.h"
 
 namespace bench {
@@ -20,10 +21,10 @@ constexpr uint8_t Reference = 124; // grid and reference lines
 constexpr uint8_t Sample = 132;  // samples and width dots
 constexpr uint8_t WidthGrid = 182;
 constexpr uint8_t Stroke = 240;  // connecting strokes of the calibration trace
-constexpr uint8_t White = 255;
+constexpr uint8_t White = PaletteWhite;
 } // namespace PlotColor
 
-constexpr size_t SignalBitmapHeaderSize = 40 + 256 * 4;
+constexpr size_t SignalBitmapHeaderSize = PaletteBitmapHeaderSize;
 constexpr int32_t CalibrationTraceHeight = 280;
 constexpr int32_t SignalViewHeight = 300;
 constexpr int32_t WidthPlotHeight = 300;

@@ -6,23 +6,17 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/PaletteBitmap.h"
 #include "vnapi/ByteOrder.h"
 
 namespace bench {
 
 namespace {
 
-constexpr size_t PlotHeaderSize = 40 + 256 * 4;
 constexpr int32_t AxisRow = 10;
 constexpr int32_t AxisColumn = 16;
 
-void SetPixel(PackedBitmap& plot, int32_t x, int32_t y, uint8_t index)
-{
-    if (x < 0 || y < 0 || x >= plot.Width() || y >= plot.Height())
-        return;
-    plot.Bytes()[PlotHeaderSize + static_cast<size_t>(y) * static_cast<size_t>(plot.Width()) +
-                 static_cast<size_t>(x)] = index;
-}
+void SetPixel(PackedBitmap& plot, int32_t x, int32_t y, uint8_t index) { SetPalettePixel(plot, x, y, index); }
 
 void FillRow(PackedBitmap& plot, int32_t y, uint8_t index)
 {
@@ -67,34 +61,12 @@ std::string Printf(const char* format, ...)
 PackedBitmap NewQualityPlot(int32_t width, int32_t height)
 {
     const size_t pixels = static_cast<size_t>(width) * static_cast<size_t>(height);
-    PackedBitmap plot(std::vector<uint8_t>(PlotHeaderSize + pixels, 0));
-    uint8_t* h = plot.Bytes().data();
-    le::WriteU32(h + 0, 40);
-    le::WriteU32(h + 4, static_cast<uint32_t>(width));
-    le::WriteU32(h + 8, static_cast<uint32_t>(height));
-    le::WriteU16(h + 12, 1);
-    le::WriteU16(h + 14, 8);
-    le::WriteU32(h + 20, static_cast<uint32_t>(pixels));
-    le::WriteU32(h + 24, 7874);
-    le::WriteU32(h + 28, 7874);
-    static constexpr uint8_t Levels[8] = {0, 36, 73, 109, 146, 182, 219, 255};
-    for (unsigned i = 0; i < 256; ++i) {
-        uint8_t* entry = h + 40 + 4 * i;
-        entry[0] = static_cast<uint8_t>(85 * (i & 3));
-        entry[1] = Levels[(i >> 2) & 7];
-        entry[2] = Levels[(i >> 5) & 7];
-    }
-    std::memset(h + PlotHeaderSize, QualityPlotColor::White, pixels);
+    PackedBitmap plot(std::vector<uint8_t>(PaletteBitmapHeaderSize + pixels, 0));
+    WritePaletteBitmap(plot.Bytes().data(), width, height);
     return plot;
 }
 
-uint8_t QualityPlotPixel(const PackedBitmap& plot, int32_t x, int32_t y)
-{
-    if (x < 0 || y < 0 || x >= plot.Width() || y >= plot.Height())
-        return QualityPlotColor::White;
-    return plot.Bytes()[PlotHeaderSize + static_cast<size_t>(y) * static_cast<size_t>(plot.Width()) +
-                        static_cast<size_t>(x)];
-}
+uint8_t QualityPlotPixel(const PackedBitmap& plot, int32_t x, int32_t y) { return PalettePixel(plot, x, y); }
 
 void HalveProfiles(int32_t height, RowProfiles& profiles, uint8_t blueAverage, uint8_t greenAverage,
                    uint8_t redAverage)
