@@ -83,6 +83,11 @@ const std::map<int, Expected>& DefaultMenu()
 const std::map<int, Unit> Unlisted = {
     {40061, Unit::UsbOnly}, {40062, Unit::UsbOnly}, {40075, Unit::UsbOnly}, {40078, Unit::UsbOnly}};
 
+// Commands that never talk to the unit, so they run while a unit command
+// pumps events: files, views, windows, the unit type and the option toggles.
+const std::set<int> LeavesTheUnitAlone = {40006, 40007, 40008, 40009, 40010, 40011, 40012, 40013, 40014, 40015,
+                                          40016, 40018, 40023, 40024, 40025, 40027, 40039, 40065, 40087, 40102};
+
 UnitVerdict Verdict(Unit rule, int32_t unitType)
 {
     if (rule == Unit::UsbOnly)
@@ -111,6 +116,7 @@ TEST(CommandTable, EveryDefaultItemHasItsTextGreyingAndUnitRule)
         EXPECT_TRUE(seen.count(id)) << id << " has an item";
         EXPECT_EQ(ItemText(*row), expected.Text) << id;
         EXPECT_EQ(row->Greyed, expected.Greyed) << id;
+        EXPECT_EQ(row->UsesUnit, !LeavesTheUnitAlone.count(id)) << id;
         for (int32_t unitType : {0, 1})
             EXPECT_EQ(JudgeUnitType(row, unitType), Verdict(expected.Rule, unitType)) << id << " unit " << unitType;
     }

@@ -91,6 +91,9 @@ TEST_F(UnitCommands, IdentifyTextHasNoNulForAnFpgaReleaseOfZero)
     EXPECT_TRUE(text.endsWith("Board Release : 0x12\nFPGA Release : \n\nMICR reader\n")) << text.toStdString();
     id.BoardInfo = {0x12, 1};
     EXPECT_TRUE(FormatIdentifyText(id, micr).contains(QString("FPGA Release : ") + QChar(1) + "\n"));
+    // An internal number of one character still has its line.
+    std::strcpy(id.InternalNumber.data(), "7");
+    EXPECT_TRUE(FormatIdentifyText(id, micr).contains("\nPeripheral Internal Number : 7\nBoard Release"));
 }
 
 TEST_F(UnitCommands, BadgeReaderBitsLaterBitWins)

@@ -90,6 +90,8 @@ TEST(CompareCodeline, BlanksAreIgnoredAndEmptyTextsAreEqual)
         {"T123T 456U", "T123T456U", 0},
         {"T123T456U", "", 0},
         {"", "T123T456U", 0},
+        {"T123", " ", 0},
+        {" ", "T123", 0},
         {"T123", "T124", 4},
         {"T123", "T1234", 4},
         {"T1234", "T123", 4},

@@ -17,11 +17,13 @@
 
 namespace {
 
-// The operator puts the calibration document in for every pass.
-void LoadCalibrationDocument(VirtualUnitControl& control, int passes)
+// The gain and time-sample runs need one calibration document: handed back
+// after a pass, it is in the feeder again for the next. The speed run sorts
+// every document it reads.
+void LoadCalibrationDocument(VirtualUnitControl& control, int count = 1)
 {
     std::string lines;
-    for (int i = 0; i < passes; ++i)
+    for (int i = 0; i < count; ++i)
         lines += "Document = E13bCalibration\n";
     ASSERT_TRUE(control.LoadDocumentsFromText(lines));
 }
@@ -49,8 +51,7 @@ TEST(MicrCalibrationEndToEnd, BothGenerationsConvergeFromAFreshUnit)
         ScriptedOperator op;
         Bench bench{state, *unit.Api, op};
 
-        const size_t passes = 40;
-        LoadCalibrationDocument(unit.Control, passes);
+        LoadCalibrationDocument(unit.Control);
         EXPECT_EQ(CalibrateMicrGain(bench), 0) << "generation " << generation;
         const size_t gainPasses = ProcessMicrState().CalibrationDocCount;
         const float average = ProcessMicrState().CalibrationResult;
@@ -62,11 +63,12 @@ TEST(MicrCalibrationEndToEnd, BothGenerationsConvergeFromAFreshUnit)
         EXPECT_EQ(state.Settings.MicrTolerancePlus, 4);
         EXPECT_TRUE(op.Messages.empty()) << op.Messages[0].Text.toStdString();
 
-        unit.Control.EmptyFeeder();
-        LoadCalibrationDocument(unit.Control, passes);
+        EXPECT_EQ(unit.Control.State().FeederCount, 0u) << "the run ends with the document sorted";
+        LoadCalibrationDocument(unit.Control);
+        const uint32_t fedBefore = unit.Control.State().DocumentsFed;
         EXPECT_EQ(CalibrateTimeSample(bench), 0) << "generation " << generation;
         // The closing feed takes one document more than the turns.
-        const size_t timePasses = passes - unit.Control.State().FeederCount - 1;
+        const size_t timePasses = unit.Control.State().DocumentsFed - fedBefore - 1;
         EXPECT_NE(unit.Control.State().TimeSample, freshTimeSample);
         EXPECT_FLOAT_EQ(ProcessMicrState().CalibrationResult, 0.0f);
         EXPECT_FALSE(unit.Control.State().Open);
@@ -139,11 +141,55 @@ TEST(MicrCalibrationEndToEnd, NoReadsAsked)
     BenchState state;
     state.Settings.DocSpeedReads = 0;
     VirtualUnitPair unit = CreateVirtualUnit(CalibrationUnit(40));
-    LoadCalibrationDocument(unit.Control, 2);
+    LoadCalibrationDocument(unit.Control);
     ScriptedOperator op;
     Bench bench{state, *unit.Api, op};
     std::vector<std::string> lines;
     EXPECT_EQ(CalibrateDocSpeed(bench, [&](const std::string& l) { lines.push_back(l); }), DocSpeedVerdict::Passed);
     EXPECT_TRUE(lines.empty());
-    EXPECT_EQ(unit.Control.State().FeederCount, 2u) << "no document fed";
+    EXPECT_EQ(unit.Control.State().FeederCount, 1u) << "no document fed";
+}
+
+TEST(MicrCalibrationEndToEnd, ALooseDocumentEndsTheGainRunAfterThreeWrongCounts)
+{
+    BenchState state;
+    VirtualUnitSetup setup = CalibrationUnit(40);
+    setup.LooseDocument = true;
+    VirtualUnitPair unit = CreateVirtualUnit(setup);
+    LoadCalibrationDocument(unit.Control);
+    const uint8_t trimmer = unit.Control.State().Trimmer;
+    ScriptedOperator op;
+    Bench bench{state, *unit.Api, op};
+    EXPECT_EQ(CalibrateMicrGain(bench), VnReplyCalibrationFailed);
+    ASSERT_EQ(op.Messages.size(), 1u);
+    EXPECT_EQ(op.Messages[0].Text, "Document loose !!!\n\nChange Document !");
+    EXPECT_EQ(op.Messages[0].Title, "Varn ERROR");
+    EXPECT_EQ(unit.Control.State().DocumentsFed, 3u) << "51, 49, 51 marks: three reads, no pass";
+    EXPECT_EQ(unit.Control.State().Trimmer, trimmer) << "no read counted, nothing written";
+}
+
+TEST(MicrCalibrationEndToEnd, ReadSignalOnceReadsAndPlotsWithoutChangingTheUnit)
+{
+    QTemporaryDir dir;
+    BenchState state;
+    state.ProgramFolder = dir.path().toStdString() + "/";
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Dati"));
+    VirtualUnitPair unit = CreateVirtualUnit(CalibrationUnit(39));
+    LoadCalibrationDocument(unit.Control, 2);
+    const VirtualUnitState before = unit.Control.State();
+    ScriptedOperator op;
+    Bench bench{state, *unit.Api, op};
+    EXPECT_EQ(ReadSignalOnce(bench, 2), 0);
+    EXPECT_EQ(ProcessMicrState().CalibrationDocCount, 2);
+    EXPECT_EQ(op.ImageTitles.size(), 2u) << "one trace per document";
+    EXPECT_TRUE(op.Messages.empty());
+    const VirtualUnitState after = unit.Control.State();
+    EXPECT_EQ(after.Trimmer, before.Trimmer);
+    EXPECT_EQ(after.TimeSample, before.TimeSample);
+    EXPECT_EQ(after.FeederCount, 0u) << "both documents sorted";
+    EXPECT_FALSE(after.Open);
+    // A third document is not there: the feed's reply is reported and the run ends.
+    EXPECT_EQ(ReadSignalOnce(bench, 1), VnReplyFeederEmpty);
+    ASSERT_EQ(op.Messages.size(), 1u);
+    EXPECT_TRUE(op.Messages[0].Text.startsWith("Varn_DocHandle")) << op.Messages[0].Text.toStdString();
 }

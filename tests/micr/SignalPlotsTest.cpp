@@ -42,12 +42,12 @@ std::vector<uint8_t> PeakSignal(size_t length, const std::vector<Dip>& dips)
 
 // Quiet level with three-sample drops to 60 starting at each position: every
 // start is a falling crossing of the width threshold, then n samples and 0.
-std::vector<uint8_t> WidthSignal(const std::vector<int>& drops, size_t n)
+std::vector<uint8_t> WidthSignal(const std::vector<int>& drops, size_t n, uint8_t high = 128, uint8_t low = 60)
 {
-    std::vector<uint8_t> s(n + 1, 128);
+    std::vector<uint8_t> s(n + 1, high);
     for (const int d : drops)
         for (int k = 0; k < 3; ++k)
-            s[static_cast<size_t>(d + k)] = 60;
+            s[static_cast<size_t>(d + k)] = low;
     s[n] = 0;
     return s;
 }
@@ -139,6 +139,12 @@ TEST(CharacterWidths, WindowsOfSevenCrossingsOnHandMadeSignals)
         EXPECT_FLOAT_EQ(w.CharWidthMean, c.Mean) << c.What;
         EXPECT_FLOAT_EQ(w.CharWidthStdDev, c.StdDev) << c.What;
     }
+    // High is 112 and up: a signal sitting exactly there is all high runs, one
+    // level lower it has none.
+    const std::vector<uint8_t> atThreshold = WidthSignal(Spaced(100, 16, 15), 400, 112, 111);
+    EXPECT_EQ(MeasureCharacterWidths(atThreshold.data(), atThreshold.size()).Widths.size(), 4u);
+    const std::vector<uint8_t> belowThreshold = WidthSignal(Spaced(100, 16, 15), 400, 111, 60);
+    EXPECT_TRUE(MeasureCharacterWidths(belowThreshold.data(), belowThreshold.size()).Widths.empty());
     const std::vector<uint8_t> quietLow(400, 100);
     EXPECT_TRUE(MeasureCharacterWidths(quietLow.data(), quietLow.size()).Widths.empty()) << "no high sample";
     // The signal ends at its first 0: drops after it are not looked at.

@@ -211,3 +211,42 @@ TEST(MagneticSignal, BeltTest)
     EXPECT_TRUE(inBand(head::BeltSignal(params, false, 30000)));
     EXPECT_FALSE(inBand(head::BeltSignal(params, true, 30000)));
 }
+
+TEST(MagneticSignal, ASlipReadsOnePitchTwiceOrNotAtAll)
+{
+    const double p = 3.175; // one E13B pitch, 0.125 in
+    const std::vector<head::FluxStep> ink = {{0.0, 1}, {1.0, -1}, {3.3, 2}, {4.0, -2}, {6.175, 3}, {7.0, -3}};
+    struct Case {
+        int Slip;
+        std::vector<double> Mm;
+    };
+    const Case cases[] = {
+        {0, {0.0, 1.0, 3.3, 4.0, 6.175, 7.0}},
+        // The pitch from 3.0 up to (not including) 6.175 is lost; 6.175 lands on 3.0.
+        {-1, {0.0, 1.0, 6.175 - p, 7.0 - p}},
+        {1, {0.0, 1.0, 3.3, 4.0, 3.3 + p, 4.0 + p, 6.175 + p, 7.0 + p}},
+    };
+    for (const Case& c : cases) {
+        const auto slipped = head::SlipInk(ink, c.Slip, 3.0);
+        ASSERT_EQ(slipped.size(), c.Mm.size()) << c.Slip;
+        for (size_t i = 0; i < slipped.size(); ++i)
+            EXPECT_NEAR(slipped[i].Mm, c.Mm[i], 1e-9) << c.Slip << " step " << i;
+    }
+    // The repeated pitch keeps its heights, in read order.
+    const auto twice = head::SlipInk(ink, 1, 3.0);
+    EXPECT_EQ(twice[4].Height, 2);
+    EXPECT_EQ(twice[5].Height, -2);
+
+    // On the calibration document a slip back reads one mark twice, a slip
+    // forward misses one.
+    const DocumentSpec doc = MakeE13bCalibrationDocument();
+    for (const auto& [slip, marks] : {std::pair{1, 51}, std::pair{-1, 49}, std::pair{0, 50}}) {
+        head::HeadParams params;
+        params.Slip = slip;
+        params.Seed = 7;
+        const auto s = head::ReadSignal(doc, params);
+        SignalPeaks peaks;
+        MeasureSignalPeaks(s.data(), static_cast<uint32_t>(s.size()), peaks);
+        EXPECT_EQ(peaks.Count, marks) << "slip " << slip;
+    }
+}

@@ -292,9 +292,11 @@ TEST(VirtualUnitSetupFile, ConditionOfTheUnit)
                              "SpeedRipple = 2.5\n"
                              "LampLevel = 0.6\n"
                              "Streak = 30\n"
+                             "LooseDocument = 1\n"
                              "BeltWear = 2\n"
                              "LampLevel = dim\n"
-                             "Streak = -4\n";
+                             "Streak = -4\n"
+                             "LooseDocument = 2\n";
     std::vector<std::string> ignored;
     const VirtualUnitSetup s = ParseVirtualUnitSetup(text, &ignored);
     EXPECT_TRUE(s.MagnetisedBelt);
@@ -302,12 +304,14 @@ TEST(VirtualUnitSetupFile, ConditionOfTheUnit)
     EXPECT_DOUBLE_EQ(s.SpeedRipplePercent, 2.5);
     EXPECT_DOUBLE_EQ(s.LampLevel, 0.6f);
     EXPECT_DOUBLE_EQ(s.StreakMm, 30.0);
-    EXPECT_EQ(ignored.size(), 3u) << "the three values out of range keep the earlier ones";
+    EXPECT_TRUE(s.LooseDocument);
+    EXPECT_EQ(ignored.size(), 4u) << "the four values out of range keep the earlier ones";
     const VirtualUnitSetup plain = ParseVirtualUnitSetup("");
     EXPECT_FALSE(plain.MagnetisedBelt);
     EXPECT_EQ(plain.BeltWear, 0.0);
     EXPECT_EQ(plain.LampLevel, 1.0);
     EXPECT_LT(plain.StreakMm, 0.0);
+    EXPECT_FALSE(plain.LooseDocument);
 }
 
 } // namespace

@@ -95,6 +95,9 @@ struct VirtualUnitSetup {
     double LampLevel = 1.0;          // scanner lamp: 1 good, less darkens every colour
     double StreakMm = -1.0;          // a dirty sensor element: a dark line this far above the
                                      // document's bottom edge; negative for none
+    // Documents loose on the belt: each pass slips one pitch, back and forward
+    // in turn, so the fifty calibration marks read as 51 and 49.
+    bool LooseDocument = false;
 
     // A badge swiped before the first read.
     std::optional<BadgeTracks> Badge;

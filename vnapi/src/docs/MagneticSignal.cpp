@@ -92,9 +92,39 @@ std::vector<FluxStep> MagneticInk(const DocumentSpec& doc)
     return steps;
 }
 
+std::vector<FluxStep> SlipInk(const std::vector<FluxStep>& ink, int pitches, double atMm)
+{
+    const int slip = std::clamp(pitches, -1, 1);
+    const double pitch = micr::E13bPitchMm;
+    const double slipEnd = atMm + pitch;
+    std::vector<FluxStep> slipped;
+    slipped.reserve(ink.size() + ink.size() / 8);
+    for (const FluxStep& step : ink) {
+        if (step.Mm < atMm) {
+            slipped.push_back(step);
+        } else if (step.Mm < slipEnd) {
+            if (slip > 0)
+                slipped.push_back(step);
+            if (slip >= 0)
+                slipped.push_back({step.Mm + slip * pitch, step.Height});
+        } else {
+            slipped.push_back({step.Mm + slip * pitch, step.Height});
+        }
+    }
+    std::stable_sort(slipped.begin(), slipped.end(), [](const FluxStep& a, const FluxStep& b) { return a.Mm < b.Mm; });
+    return slipped;
+}
+
 std::vector<uint8_t> ReadSignal(const DocumentSpec& doc, const HeadParams& params)
 {
-    const std::vector<FluxStep> ink = MagneticInk(doc);
+    std::vector<FluxStep> ink = MagneticInk(doc);
+    // A loose sheet slips between two characters (between two calibration
+    // marks), a third of the way along its ink.
+    if (params.Slip != 0 && !ink.empty()) {
+        const double start = ink.front().Mm;
+        const double pitches = std::floor((ink.back().Mm - start) / micr::E13bPitchMm / 3.0);
+        ink = SlipInk(ink, params.Slip, start + pitches * micr::E13bPitchMm - 0.3);
+    }
     const bool e13b = doc.Kind == DocumentKind::E13bCalibration || (doc.Micr == MicrFont::E13B && !ink.empty());
 
     DocRandom rnd(DocRandom::Mix(doc.Seed, params.Seed, 0x4D1C));

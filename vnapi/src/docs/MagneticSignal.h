@@ -43,6 +43,10 @@ struct HeadParams {
     double JitterPercent = 0.3;        // ripple of the transport speed
     double BeltWear = 0.0;             // 0 new .. 1 worn: a slow ripple of up to 6 %
     double NoiseSteps = 0.6;           // rms noise in sample steps
+    // A sheet loose in the transport slips once as it passes: +1 slides back
+    // and the head reads one pitch of ink twice, -1 jumps a pitch it never
+    // reads, 0 keeps the sheet on the belt.
+    int Slip = 0;
     uint32_t Seed = 0;                 // per pass, so that two passes differ a little
 };
 
@@ -65,6 +69,10 @@ struct FluxStep {
 // The steps of a document's magnetic ink, in read order: E13B characters,
 // the calibration marks, or CMC7 strokes; none for other documents.
 std::vector<FluxStep> MagneticInk(const DocumentSpec& doc);
+// The ink as the head meets it when the sheet slips one pitch back (pitches
+// 1) or forward (-1) at atMm: the steps of the pitch after atMm are read twice
+// or not at all, and everything later moves by that pitch.
+std::vector<FluxStep> SlipInk(const std::vector<FluxStep>& ink, int pitches, double atMm);
 
 // What Varn_ReadE13BSignal delivers for a document: the E13B waveform; for a
 // document without E13B ink the first sample is NoE13bInkMark, followed by

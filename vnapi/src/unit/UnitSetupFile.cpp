@@ -468,6 +468,11 @@ VirtualUnitSetup ParseVirtualUnitSetup(const std::string& text, std::vector<std:
                     setup.MagnetisedBelt = *flag == 1;
                 else
                     skip("MagnetisedBelt must be 0 or 1");
+            } else if (k == "loosedocument") {
+                if (auto flag = ParseInRange(value, 0, 1))
+                    setup.LooseDocument = *flag == 1;
+                else
+                    skip("LooseDocument must be 0 or 1");
             } else if (k == "beltwear") {
                 auto wear = ParseNumber(value);
                 if (wear && *wear >= 0.0f && *wear <= 1.0f)

@@ -92,6 +92,13 @@ UnitIdentity IdentityFor(const VirtualUnitSetup& setup)
     return id;
 }
 
+// The sheets a technician keeps for calibrations and checks, not customers' items.
+bool IsTestDocument(const DocumentSpec& d)
+{
+    return d.Kind == DocumentKind::E13bCalibration || d.Kind == DocumentKind::ColourTest ||
+           d.Kind == DocumentKind::White || d.Kind == DocumentKind::Blank;
+}
+
 bool IsOperationName(std::string_view name)
 {
     return std::find(std::begin(OperationNames), std::end(OperationNames), name) != std::end(OperationNames);
@@ -602,6 +609,10 @@ FeedOutcome VirtualUnit::Release(const FeedRequest& request)
     ReleaseInHand(request);
     LastDoubleLeafing = false;
     Path = PathState::Empty;
+    // A test document handed back goes straight into the feeder again, as the
+    // technician re-inserts the one calibration sheet for every pass.
+    if (request.Destination == VnDestinationEjected && PathDocument && IsTestDocument(*PathDocument))
+        Feeder.push_front(*PathDocument);
     PathDocument.reset();
     Persist();
     return {VnReplyOk};
