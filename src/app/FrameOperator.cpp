@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QStatusBar>
 
 #include "core/BenchState.h"
@@ -67,7 +68,9 @@ bool AskFileName(QWidget* owner, QFileDialog::AcceptMode mode, const QStringList
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     dialog.setNameFilters(filters);
     dialog.setDefaultSuffix(defaultSuffix);
-    if (!path.isEmpty())
+    if (!path.isEmpty() && QFileInfo(path).isDir())
+        dialog.setDirectory(path);
+    else if (!path.isEmpty())
         dialog.selectFile(path);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;

@@ -1,6 +1,5 @@
 #include "quality/QualityImageDialog.h"
 
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QImage>
@@ -132,10 +131,12 @@ QualityImageDialog::QualityImageDialog(Bench& bench, QWidget* parent) : QDialog(
 
     connect(scan, &QPushButton::clicked, this, &QualityImageDialog::ScanDocument);
     connect(load, &QPushButton::clicked, this, [this] {
-        const QString start = FileDialogOpenedBefore ? QString() : QString::fromLatin1(Session.State.Settings.QualityImageFolder.data());
+        // The first dialog of the session starts in the folder kept in the
+        // settings; later ones where the last one ended.
+        QString path = FileDialogOpenedBefore ? QString()
+                                              : QString::fromLatin1(Session.State.Settings.QualityImageFolder.data());
         FileDialogOpenedBefore = true;
-        const QString path = QFileDialog::getOpenFileName(this, "Open a File", start, "*.BMP (*.bmp);;ALL (*.*)");
-        if (!path.isEmpty())
+        if (Session.Op.AskOpenFileName({"*.BMP (*.bmp)", "ALL (*.*)"}, "bmp", path) && !path.isEmpty())
             LoadDocument(path);
     });
     connect(SaveFiles, &QPushButton::clicked, this, &QualityImageDialog::SaveValues);

@@ -66,12 +66,12 @@ bool Answer(std::deque<QString>& queue, QString& path)
 
 bool ScriptedOperator::AskOpenFileName(const QStringList& filters, const QString& defaultSuffix, QString& path)
 {
-    FileDialogs.push_back({false, filters, defaultSuffix});
+    FileDialogs.push_back({false, filters, defaultSuffix, path});
     return Answer(OpenFileNames, path);
 }
 
 bool ScriptedOperator::AskSaveFileName(const QStringList& filters, const QString& defaultSuffix, QString& path)
 {
-    FileDialogs.push_back({true, filters, defaultSuffix});
+    FileDialogs.push_back({true, filters, defaultSuffix, path});
     return Answer(SaveFileNames, path);
 }

@@ -72,6 +72,7 @@ public:
         bool Save = false;
         QStringList Filters;
         QString DefaultSuffix;
+        QString StartPath; // the path the dialog was opened with
     };
     std::vector<AskedFile> FileDialogs;
     int Beeps = 0;

@@ -381,3 +381,48 @@ TEST(DocumentRenderer, ColourTestDocumentMeetsTheQualityWindowsOnAGoodUnit)
     const ImageHandle dim = images.Scan(true, 'F', 11, 1, weak);
     EXPECT_LT(dim->Row(400)[3 * 1180 + 2], 187);
 }
+
+TEST(DocumentScanner, ASlipRepeatsOrLosesTheColumnsAfterIt)
+{
+    // One row of ten pixels 0..9; the slip is at column 3, two columns long.
+    struct Case {
+        uint16_t Bits;
+        int32_t Columns;
+        std::vector<int> Expected;
+    };
+    const Case cases[] = {
+        {8, 2, {0, 1, 2, 3, 4, 3, 4, 5, 6, 7}},
+        {8, -2, {0, 1, 2, 5, 6, 7, 8, 9, 8, 9}},
+        {8, 0, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}},
+        {24, 2, {0, 1, 2, 3, 4, 3, 4, 5, 6, 7}},
+        {24, -2, {0, 1, 2, 5, 6, 7, 8, 9, 8, 9}},
+    };
+    for (const Case& c : cases) {
+        ImageHandle image = PackedBitmap::Create(10, 2, c.Bits, 200);
+        ASSERT_TRUE(image);
+        const int bytes = c.Bits / 8;
+        for (int32_t y = 0; y < 2; ++y)
+            for (int x = 0; x < 10; ++x)
+                for (int b = 0; b < bytes; ++b)
+                    image->Row(y)[x * bytes + b] = static_cast<uint8_t>(x + 10 * b + 30 * y);
+        SlipColumns(*image, 3, c.Columns);
+        for (int32_t y = 0; y < 2; ++y)
+            for (int x = 0; x < 10; ++x)
+                for (int b = 0; b < bytes; ++b)
+                    EXPECT_EQ(image->Row(y)[x * bytes + b], c.Expected[static_cast<size_t>(x)] + 10 * b + 30 * y)
+                        << c.Bits << " bits, slip " << c.Columns << ", row " << y << ", column " << x;
+    }
+    // One bit per pixel, the same slips.
+    ImageHandle bilevel = PackedBitmap::Create(10, 1, 1, 200);
+    ASSERT_TRUE(bilevel);
+    bilevel->Row(0)[0] = 0b10110010;
+    bilevel->Row(0)[1] = 0b10000000;
+    SlipColumns(*bilevel, 3, 2);
+    // Columns 0..9 were 1 0 1 1 0 0 1 0 1 0; now 1 0 1 1 0 1 0 0 1 0.
+    EXPECT_EQ(bilevel->Row(0)[0], 0b10110100);
+    EXPECT_EQ(bilevel->Row(0)[1] & 0xC0, 0b10000000);
+    SlipColumns(*bilevel, 3, -2);
+    // 1 0 1 | 1 0 1 0 0 1 0 -> 1 0 1 1 0 0 1 0 1 0 (the last two keep theirs).
+    EXPECT_EQ(bilevel->Row(0)[0], 0b10110010);
+    EXPECT_EQ(bilevel->Row(0)[1] & 0xC0, 0b10000000);
+}

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "docs/MicrGlyphs.h"
 #include "docs/Random.h"
 #include "vnapi/imaging/ImagePixels.h"
 
@@ -407,6 +408,44 @@ ImageHandle ScanDocument(const RgbRaster& raster, uint16_t scanMode, uint16_t cl
     return image;
 }
 
+void SlipColumns(PackedBitmap& image, int32_t at, int32_t columns)
+{
+    const int32_t width = image.Width();
+    const uint16_t bits = image.BitCount();
+    if (columns == 0 || at < 0 || at >= width || (bits != 1 && bits % 8 != 0))
+        return;
+    const auto get = [bits](const uint8_t* row, int32_t x, uint8_t* out) {
+        if (bits == 1)
+            out[0] = static_cast<uint8_t>((row[x >> 3] >> (7 - (x & 7))) & 1);
+        else
+            std::memcpy(out, row + static_cast<size_t>(x) * (bits / 8), bits / 8);
+    };
+    const auto put = [bits](uint8_t* row, int32_t x, const uint8_t* in) {
+        if (bits == 1) {
+            const auto mask = static_cast<uint8_t>(0x80 >> (x & 7));
+            row[x >> 3] = static_cast<uint8_t>(in[0] ? row[x >> 3] | mask : row[x >> 3] & ~mask);
+        } else {
+            std::memcpy(row + static_cast<size_t>(x) * (bits / 8), in, bits / 8);
+        }
+    };
+    uint8_t pixel[4] = {};
+    for (int32_t y = 0; y < image.Height(); ++y) {
+        uint8_t* row = image.Row(y);
+        if (columns > 0) {
+            // From the right, so that every source is read before it is overwritten.
+            for (int32_t x = width - 1; x >= at + columns; --x) {
+                get(row, x - columns, pixel);
+                put(row, x, pixel);
+            }
+        } else {
+            for (int32_t x = at; x - columns < width; ++x) {
+                get(row, x - columns, pixel);
+                put(row, x, pixel);
+            }
+        }
+    }
+}
+
 ImageHandle DocumentImages::Scan(bool frontSide, char sideLetter, uint16_t scanMode, uint16_t clearImage,
                                  const ScanParams& params)
 {
@@ -415,5 +454,11 @@ ImageHandle DocumentImages::Scan(bool frontSide, char sideLetter, uint16_t scanM
         return nullptr;
     // The back is seen from the other side: its skew turns the other way.
     const float skew = frontSide ? Doc.SkewDegrees : -Doc.SkewDegrees;
-    return ScanDocument(Side(frontSide ? 'F' : 'B', dpi), scanMode, clearImage, sideLetter, skew, params);
+    ImageHandle image = ScanDocument(Side(frontSide ? 'F' : 'B', dpi), scanMode, clearImage, sideLetter, skew, params);
+    if (image && params.Slip != 0) {
+        const double pxX = dpi / 25.4 * (params.HorizontalScale > 0.2 ? params.HorizontalScale : 1.0);
+        const auto pitch = static_cast<int32_t>(std::lround(micr::E13bPitchMm * pxX));
+        SlipColumns(*image, image->Width() / 3, params.Slip > 0 ? pitch : -pitch);
+    }
+    return image;
 }

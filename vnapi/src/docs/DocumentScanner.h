@@ -21,6 +21,9 @@ struct ScanParams {
     int NoiseLevels = 4;
     // Unit's black background shown before and after the document in raw scans.
     double BackgroundMm = 3.0;
+    // A document loose on the belt slips one E13B pitch a third of the way
+    // along: 1 back (that stretch is seen twice), -1 forward (never seen).
+    int Slip = 0;
     uint32_t Seed = 0;
 };
 
@@ -37,3 +40,9 @@ bool ScanModeFormat(uint16_t scanMode, int* dotsPerInch, int* bitCount);
 // mode or an empty raster.
 ImageHandle ScanDocument(const RgbRaster& raster, uint16_t scanMode, uint16_t clearImage, char side,
                          float skewDegrees, const ScanParams& params);
+
+// The image of a sheet that slipped: from column at on, every column moves
+// by columns (right when positive, repeating the stretch before; left when
+// negative, losing it). Columns moved past the edge are lost; columns left
+// empty at the end keep what they held.
+void SlipColumns(PackedBitmap& image, int32_t at, int32_t columns);

@@ -106,8 +106,10 @@ PassSettings VirtualUnit::CurrentPass(const FeedRequest& request)
     h.SpeedFactor = static_cast<double>(Memory.TimeSample) / Phys.RightTimeSample;
     h.JitterPercent = Set.SpeedRipplePercent;
     h.BeltWear = Set.BeltWear;
+    // A loose document slips once per pass, the head and the scanner see it.
     if (Set.LooseDocument)
         h.Slip = DocumentsFed % 2 == 0 ? 1 : -1;
+    pass.Scan.Slip = h.Slip;
     // Every pass differs a little, the same way for the same seed.
     h.Seed = static_cast<uint32_t>(MixSeed(Set.Seed, DocumentsFed, 19));
     return pass;
