@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QCommandLineParser>
+#include <QFile>
+#include <cstdio>
 #include <QIcon>
 
+#include "app/BatchRun.h"
 #include "app/BenchIcon.h"
 #include "app/FrameWindow.h"
 #include "core/BenchState.h"
@@ -29,13 +32,82 @@ struct StartOptions {
     QCommandLineParser Parser;
     QCommandLineOption Service{"service", "Service mode: every technician's command within reach "
                                           "(calibrations, a Test menu, F9, F10, F12)."};
+    QCommandLineOption Batch{"batch",
+                             "Runs one command with no window and exits: read (documents one by one), auto "
+                             "(the automatic run), status or identify. Exit status: 0 done, 1 a unit error, "
+                             "2 a bad option, 3 unit not found, 4 feeder empty before the first document, "
+                             "5 a codeline error stopped the run (--stop-on-error), 6 a file could not be written.",
+                             "command"};
+    QCommandLineOption Count{"count", "Documents to run (0: until the feeder is empty); default: the settings'.",
+                             "n"};
+    QCommandLineOption Out{"out", "Writes images and the codeline log in this folder instead of beside the program.",
+                           "folder"};
+    QCommandLineOption Unit{"unit", "usb or box (the network box of the settings).", "unit"};
+    QCommandLineOption Images{"images", "Saves the documents' images as jpeg, bmp or tiff, or none.", "format"};
+    QCommandLineOption Codeline{"codeline", "Codelines to read: micr, ocr, barcode, pdf417 (comma-separated) or none.",
+                                "list"};
+    QCommandLineOption Json{"json", "One JSON object per document on standard output, then a summary."};
+    QCommandLineOption Quiet{"quiet", "No progress line."};
+    QCommandLineOption StopOnError{"stop-on-error", "Stops the run at the first codeline with a rejected character."};
+    QCommandLineOption Config{"config", "Reads the settings from this file instead of Varnw.Cfg beside the program.",
+                              "file"};
     StartOptions()
     {
         Parser.setApplicationDescription("Test bench of the Varn desk cheque scanner.");
         Parser.addHelpOption();
-        Parser.addOption(Service);
+        Parser.addOptions({Service, Batch, Count, Out, Unit, Images, Codeline, Json, Quiet, StopOnError, Config});
     }
 };
+
+bool AsksForBatch(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--batch" || arg.startsWith("--batch="))
+            return true;
+    }
+    return false;
+}
+
+void DropRuntimeFolderNote(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith("QStandardPaths: XDG_RUNTIME_DIR not set"))
+        return;
+    std::fprintf(stderr, "%s\n", qFormatLogMessage(type, context, message).toLocal8Bit().constData());
+}
+
+int RunBatchCommand(StartOptions& options)
+{
+    const QCommandLineParser& p = options.Parser;
+    BatchOptions batch;
+    batch.Command = p.value(options.Batch);
+    if (p.isSet(options.Count)) {
+        bool ok = false;
+        batch.Count = p.value(options.Count).toInt(&ok);
+        if (!ok || batch.Count < 0) {
+            std::fprintf(stderr, "Varnw: --count must be a number from 0 to 65535\n");
+            return BatchExit::Usage;
+        }
+    }
+    batch.OutFolder = p.value(options.Out);
+    batch.Unit = p.value(options.Unit);
+    batch.Images = p.value(options.Images);
+    batch.Codelines = p.value(options.Codeline);
+    batch.Json = p.isSet(options.Json);
+    batch.Quiet = p.isSet(options.Quiet);
+    batch.StopOnError = p.isSet(options.StopOnError);
+
+    BenchState state;
+    LoadSettings(state, platform::ExecutableFolder());
+    if (p.isSet(options.Config))
+        state.Settings = LoadSettingsFile(QFile::encodeName(p.value(options.Config)).toStdString());
+    if (batch.OutFolder.isEmpty() && !PrepareImagesFolder(state.ProgramFolder)) {
+        std::fprintf(stderr, "Varnw: cannot make the folder %sImages\n", state.ProgramFolder.c_str());
+        return BatchExit::WriteFailed;
+    }
+    std::unique_ptr<VnApi> api = CreateVirtualUnitApi(state.ProgramFolder);
+    return RunBatch(batch, state, *api, stdout, stderr);
+}
 
 bool AsksForHelp(int argc, char** argv)
 {
@@ -60,10 +132,19 @@ int RunApplication(int argc, char** argv)
         return 0;
     }
 
+    // A scripted run opens no window and needs no display; Qt's note about
+    // a missing runtime folder is noise in its error output.
+    const bool batch = AsksForBatch(argc, argv);
+    if (batch) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qInstallMessageHandler(DropRuntimeFolderNote);
+    }
     QApplication app(argc, argv);
     QApplication::setWindowIcon(BenchIcon());
     // Ends the program with a message for an unknown option.
     options.Parser.process(app);
+    if (batch)
+        return RunBatchCommand(options);
     const MenuMode mode = options.Parser.isSet(options.Service) ? MenuMode::Service : MenuMode::Default;
 
     BenchState state;

@@ -81,7 +81,24 @@ struct BenchState {
     bool StopRequested = false;
     // A run reports its first failed image save only.
     bool SaveFailureReported = false;
+    // Where document runs write their images and codeline log; empty for the
+    // usual places beside the program ("Images", and the program folder).
+    std::string OutputFolder;
+    // The one-document step saves every document as number 0000, each over
+    // the last; a scripted run keeps them all by numbering across the run.
+    bool NumberFilesAcrossRun = false;
 };
+
+// The folder of a run's image files, without a final '/'.
+inline std::string ImagesFolderOf(const BenchState& state)
+{
+    return state.OutputFolder.empty() ? state.ProgramFolder + "Images" : state.OutputFolder;
+}
+// The folder of a run's codeline log, ending with '/'.
+inline std::string LogFolderOf(const BenchState& state)
+{
+    return state.OutputFolder.empty() ? state.ProgramFolder : state.OutputFolder + "/";
+}
 
 // What every command works with: the state, the device library, the operator
 // and the window that owns the command (passed on to the library).

@@ -26,6 +26,13 @@ struct DocumentShow {
     QStringList MoreTexts;
 };
 
+// What a document run gives for each document it handled.
+struct DocumentRecord {
+    int32_t Status = 0; // the document's status, 0 when handled
+    QString Micr, Optical, Barcode;
+    QStringList ImageFiles; // the files its images were saved to
+};
+
 class Operator {
 public:
     virtual ~Operator() = default;
@@ -53,6 +60,9 @@ public:
     virtual void ShowImage(const QString& title, const PackedBitmap& image, bool fitToWindow) = 0;
     // Progress of a long run ("" clears it).
     virtual void ShowStatus(const QString& text) = 0;
+    // Each document a run handled, as it leaves the unit. Only a scripted
+    // caller needs it.
+    virtual void DocumentDone(const DocumentRecord& record) { (void)record; }
 
     // The file dialogs: filters as "Name (*.a *.b)", in order; the default
     // suffix is added to a name typed without one; path holds the name to

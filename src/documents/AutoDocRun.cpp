@@ -50,6 +50,20 @@ DeviceCodeline ChooseDeviceCodeline(const SettingsRecord& s)
     return c;
 }
 
+DocumentRecord Record(int32_t status, const char* optical, const char* micr, const char* barcode,
+                      const char* frontName, const char* backName)
+{
+    DocumentRecord record;
+    record.Status = status;
+    record.Optical = QString::fromLatin1(optical);
+    record.Micr = QString::fromLatin1(micr);
+    record.Barcode = QString::fromLatin1(barcode);
+    for (const char* name : {frontName, backName})
+        if (name[0] != 0)
+            record.ImageFiles << QString::fromLocal8Bit(name);
+    return record;
+}
+
 } // namespace
 
 int32_t RunAutoDocHandle(Bench& bench)
@@ -72,7 +86,7 @@ int32_t RunAutoDocHandle(Bench& bench)
             return 0;
     }
 
-    const std::string imagesFolder = st.ProgramFolder + "Images";
+    const std::string imagesFolder = ImagesFolderOf(st);
     char side = static_cast<char>(s.ImageSide);
     if (side == 'N' && (s.CodelineType & CodelineBits::Ocr))
         side = 'F';
@@ -95,7 +109,7 @@ int32_t RunAutoDocHandle(Bench& bench)
 
     CodelineLog log;
     if (s.SaveCodelineOnFile)
-        log.Open(st.ProgramFolder + "CodelineVarn.txt", s.ResetCodelineFile != 0);
+        log.Open(LogFolderOf(st) + "CodelineVarn.txt", s.ResetCodelineFile != 0);
 
     uint32_t remaining = s.DocumentCount != 0 ? s.DocumentCount : 1000000;
     uint16_t length = 256;
@@ -131,11 +145,14 @@ int32_t RunAutoDocHandle(Bench& bench)
                 show.Text3 = QString::fromLatin1(barcode);
                 bench.Op.ShowDocumentImages(show);
             }
+            bench.Op.DocumentDone(Record(status, optical, micr, barcode, frontName, backName));
             ReportReply(bench.Op, status, "Varn_GetDocData");
             break;
         }
         if (status != VnReplyOk && status != VnReplyDoubleLeafing && status != VnReplyNetBusy) {
             ReportReply(bench.Op, status, "Varn_GetDocData");
+            if (status == VnReplyStoppedOnCodelineError)
+                bench.Op.DocumentDone(Record(status, optical, micr, barcode, frontName, backName));
             if (status == VnReplyFeederEmpty || status == VnReplyStoppedOnCodelineError)
                 break;
         }
@@ -193,6 +210,8 @@ int32_t RunAutoDocHandle(Bench& bench)
         log.WriteLine(micr);
         log.WriteLine(optical);
         log.WriteLine(barcode);
+        bench.Op.DocumentDone(Record(doubleLeafing ? VnReplyDoubleLeafing : status, optical, micr, barcode,
+                                     frontName, backName));
 
         st.CurrentBackImage = std::move(back);
         st.CurrentFrontImage = std::move(front);

@@ -107,6 +107,7 @@ struct OneDocument {
     ImageHandle Front;
     ImageHandle Back;
     DocumentTexts Texts;
+    std::vector<std::string> Saved; // image files written
     int32_t Reply = 0;
 };
 
@@ -208,7 +209,7 @@ bool DecodeAndSaveFront(OneDocument& d)
             return false;
     }
     if (s.SaveImageMode == SaveImageModes::On) {
-        SaveDocumentImages(d.B, d.St.DocumentFileNumber, s.SaveImageFormat, d.Front.get(), d.Back.get());
+        SaveDocumentImages(d.B, d.St.DocumentFileNumber, s.SaveImageFormat, d.Front.get(), d.Back.get(), &d.Saved);
         ++d.St.DocumentFileNumber;
     }
     return true;
@@ -294,7 +295,8 @@ int32_t FeederState(OneDocument& d)
 int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
 {
     OneDocument d(bench);
-    bench.State.DocumentFileNumber = 0;
+    if (!bench.State.NumberFilesAcrossRun)
+        bench.State.DocumentFileNumber = 0;
 
     if (!LoadPrintStrings(d) || !FeedDocument(d))
         return d.Reply;
@@ -302,7 +304,7 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
     // Opened per document: with "Reset File" it keeps the last document only.
     CodelineLog log;
     if (d.S.SaveCodelineOnFile)
-        log.Open(d.St.ProgramFolder + "CodelineVarn.txt", d.S.ResetCodelineFile != 0);
+        log.Open(LogFolderOf(d.St) + "CodelineVarn.txt", d.S.ResetCodelineFile != 0);
 
     if (!ReadFromUnit(d) || !DecodeAndSaveFront(d))
         return d.Reply;
@@ -313,6 +315,13 @@ int32_t HandleOneDocument(Bench& bench, const DocumentDialogs& dialogs)
     log.WriteLine(d.Texts.Micr);
     log.WriteLine(d.Texts.Optical);
     log.WriteLine(d.Texts.Barcode);
+    DocumentRecord record;
+    record.Micr = Text(d.Texts.Micr);
+    record.Optical = Text(d.Texts.Optical);
+    record.Barcode = Text(d.Texts.Barcode);
+    for (const std::string& file : d.Saved)
+        record.ImageFiles << QString::fromStdString(file);
+    bench.Op.DocumentDone(record);
 
     // Images read at the release become the current ones; without them the
     // document's own images stay current.

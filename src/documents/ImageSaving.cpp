@@ -23,7 +23,7 @@ const char* ExtensionFor(uint16_t format)
 
 } // namespace
 
-std::string DocumentImageName(const std::string& programFolder, uint16_t number, uint16_t format, bool front)
+std::string DocumentImageName(const std::string& imagesFolder, uint16_t number, uint16_t format, bool front)
 {
     const char* extension = ExtensionFor(format);
     if (!extension)
@@ -31,17 +31,17 @@ std::string DocumentImageName(const std::string& programFolder, uint16_t number,
     char name[64];
     std::snprintf(name, sizeof name, "%s%04u%s.%s", "Image_", static_cast<unsigned>(number), front ? "FF" : "BB",
                   extension);
-    return programFolder + "Images/" + name;
+    return imagesFolder + "/" + name;
 }
 
 int32_t SaveDocumentImages(Bench& bench, uint16_t number, uint16_t format, const PackedBitmap* front,
-                           const PackedBitmap* back)
+                           const PackedBitmap* back, std::vector<std::string>* saved)
 {
     if (!ExtensionFor(format))
         return 0;
     int32_t failed = 0;
     auto save = [&](const PackedBitmap* image, bool isFront) {
-        const std::string path = DocumentImageName(bench.State.ProgramFolder, number, format, isFront);
+        const std::string path = DocumentImageName(ImagesFolderOf(bench.State), number, format, isFront);
         int32_t reply = 0;
         const char* call = "Varn_SaveTIFF";
         switch (format) {
@@ -58,6 +58,8 @@ int32_t SaveDocumentImages(Bench& bench, uint16_t number, uint16_t format, const
             reply = bench.Api.Varn_SaveTIFF(bench.Window, image, path.c_str(), format, 0, 1);
             break;
         }
+        if (reply == 0 && saved)
+            saved->push_back(path);
         if (reply == 0 || failed != 0)
             return;
         failed = reply;
