@@ -85,15 +85,20 @@ TEST_F(Maintenance, EraseOnlyAfterYesThenShowsWhatTheUnitReports)
     HistoryDataDialog dialog(bench);
     EXPECT_EQ(dialog.findChild<QLineEdit*>("PowerOnsValue")->text(), "1");
     EXPECT_TRUE(dialog.findChild<QLineEdit*>("E13bErrorsValue")->isHidden());
-    Op.QueueAnswers({MessageAnswer::No, MessageAnswer::Yes});
+    Op.QueueAnswers({MessageAnswer::No, MessageAnswer::Yes, MessageAnswer::Ok, MessageAnswer::Yes});
     dialog.findChild<QPushButton*>("EraseButton")->click();
     EXPECT_EQ(Unit.Control.State().History.PowerOns, 1u) << "No erases nothing";
+    Unit.Control.PowerCycle();
+    Unit.Control.ArmOperationFault("Varn_HistoryCommand", -4);
+    dialog.findChild<QPushButton*>("EraseButton")->click();
+    EXPECT_EQ(Op.Messages.back().Text, "Varn_HistoryCommand\n\nPeripheral hardware error.");
+    EXPECT_EQ(dialog.findChild<QLineEdit*>("PowerOnsValue")->text(), "2") << "read again after the failed erase";
     dialog.findChild<QPushButton*>("EraseButton")->click();
     EXPECT_EQ(Op.Messages.back().Text, "Are you sure to ERASE peripheral data history ?");
     EXPECT_EQ(Op.Messages.back().Icon, MessageIcon::Question);
     EXPECT_EQ(dialog.findChild<QLineEdit*>("PowerOnsValue")->text(), "0");
     EXPECT_EQ(dialog.findChild<QLineEdit*>("WorkTimeValue")->text(), "0:00:00");
-    EXPECT_EQ(Op.Messages.size(), 2u) << "no error";
+    EXPECT_EQ(Op.Messages.size(), 4u) << "no further error";
 }
 
 TEST_F(Maintenance, SetupWrittenIsWhatTheIdentifyShowsAndExitStoresIt)
