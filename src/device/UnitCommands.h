@@ -4,6 +4,8 @@
 #include <QString>
 #include <cstdint>
 
+#include "core/Identify.h"
+
 struct Bench;
 struct FeatureFlags;
 struct UnitIdentity;
@@ -13,8 +15,6 @@ class CommandRegistry;
 // identify box. Returns 0 or the failing reply (already reported).
 int32_t IdentifyUnit(Bench& bench, bool show);
 
-// The option flags carried by the identify feature bytes.
-void DecodeFeatures(const uint8_t* featureBytes, FeatureFlags& flags);
 
 // The text of the "Peripheral identify" box.
 QString FormatIdentifyText(const UnitIdentity& identity, const FeatureFlags& flags);

@@ -37,6 +37,8 @@ UnitMemory SampleMemory()
     m.WorkMilliseconds = 299999;
     for (size_t i = 0; i < m.Eeprom.size(); ++i)
         m.Eeprom[i] = static_cast<uint8_t>(i * 7);
+    m.DirtyElement = {0x0032, 0xFFFF};
+    m.PhotoDrive = {0x0101, 0x00A0};
     return m;
 }
 
@@ -50,7 +52,7 @@ TEST(UnitMemoryFile, RoundTripKeepsEveryField)
 {
     const UnitMemory m = SampleMemory();
     const std::vector<uint8_t> bytes = virtualunit::SerializeMemory(m);
-    EXPECT_EQ(bytes.size(), 64u + 1024u + 4u);
+    EXPECT_EQ(bytes.size(), 80u + 1024u + 4u);
     EXPECT_EQ(bytes[8], 0xA7) << "little-endian, field by field";
     EXPECT_EQ(bytes[10], 0x34);
     EXPECT_EQ(bytes[11], 0x12);
@@ -75,6 +77,33 @@ TEST(UnitMemoryFile, RoundTripKeepsEveryField)
     EXPECT_EQ(back->History.WorkTime, 0xFFFFFFF0u);
     EXPECT_EQ(back->WorkMilliseconds, 299999u);
     EXPECT_EQ(back->Eeprom, m.Eeprom);
+    EXPECT_EQ(back->DirtyElement, m.DirtyElement);
+    EXPECT_EQ(back->PhotoDrive, m.PhotoDrive);
+    EXPECT_EQ(bytes[64], 0x32);
+    EXPECT_EQ(bytes[70], 0xA0);
+}
+
+// A file written before the calibration fields existed: 64-byte fixed part.
+TEST(UnitMemoryFile, VersionOneFilesAreStillRead)
+{
+    std::vector<uint8_t> bytes = virtualunit::SerializeMemory(SampleMemory());
+    bytes.erase(bytes.begin() + 64, bytes.begin() + 80);
+    bytes.resize(bytes.size() - 4);
+    bytes[4] = 1;
+    bytes[6] = 64;
+    uint32_t hash = 2166136261u;
+    for (uint8_t b : bytes)
+        hash = (hash ^ b) * 16777619u;
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(static_cast<uint8_t>(hash >> (8 * i)));
+    const auto back = virtualunit::ParseMemory(bytes);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->History.DocumentsProcessed, 100001u);
+    EXPECT_EQ(back->Eeprom, SampleMemory().Eeprom);
+    EXPECT_EQ(back->DirtyElement[0], virtualunit::NoDirtyElement) << "defaults for the later fields";
+    EXPECT_EQ(back->PhotoDrive[1], virtualunit::NominalPhotoDrive);
+    bytes[6] = 80;
+    EXPECT_FALSE(virtualunit::ParseMemory(bytes)) << "version 1 with another length";
 }
 
 TEST(UnitMemoryFile, TruncatedDamagedOrForeignBytesAreRefused)
@@ -90,8 +119,11 @@ TEST(UnitMemoryFile, TruncatedDamagedOrForeignBytesAreRefused)
     flipped[500] ^= 0x10;
     EXPECT_FALSE(virtualunit::ParseMemory(flipped)) << "checksum";
     std::vector<uint8_t> version = bytes;
-    version[4] = 2;
+    version[4] = 3;
     EXPECT_FALSE(virtualunit::ParseMemory(version));
+    std::vector<uint8_t> oldLength = bytes;
+    oldLength[6] = 64; // version 2 with the fixed part of version 1
+    EXPECT_FALSE(virtualunit::ParseMemory(oldLength));
     std::vector<uint8_t> hugeEeprom = bytes;
     hugeEeprom[63] = 0xFF; // claims 65280 bytes of EEPROM
     EXPECT_FALSE(virtualunit::ParseMemory(hugeEeprom));
@@ -188,7 +220,7 @@ TEST(UnitMemoryFile, DamagedFileGivesAFreshUnit)
     }
     { CreateVirtualUnitInFolder(folder.Folder()); }
     auto bytes = ReadAll(memoryPath);
-    ASSERT_EQ(bytes.size(), 1092u);
+    ASSERT_EQ(bytes.size(), 1108u);
     EXPECT_EQ(virtualunit::ParseMemory(bytes)->History.PowerOns, 2u);
     bytes.resize(bytes.size() / 2);
     {
@@ -197,7 +229,7 @@ TEST(UnitMemoryFile, DamagedFileGivesAFreshUnit)
     }
     auto pair = CreateVirtualUnitInFolder(folder.Folder());
     EXPECT_EQ(pair.Control.State().History.PowerOns, 1u);
-    EXPECT_EQ(ReadAll(memoryPath).size(), 1092u) << "rewritten whole";
+    EXPECT_EQ(ReadAll(memoryPath).size(), 1108u) << "rewritten whole";
 }
 
 TEST(UnitMemoryFile, TestUnitsKeepMemoryWhereTheSetupSays)

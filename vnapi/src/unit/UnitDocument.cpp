@@ -19,7 +19,11 @@ ImageHandle UnitDocument::Image(bool frontSide, char letter, uint16_t clearImage
 {
     if (!Settings.Scanned)
         return nullptr;
-    return Images.Scan(frontSide, letter, Settings.ScanMode, clearImage, Settings.Scan);
+    if (frontSide)
+        return Images.Scan(true, letter, Settings.ScanMode, clearImage, Settings.Scan);
+    ScanParams back = Settings.Scan;
+    back.StreakMm = Settings.BackStreakMm;
+    return Images.Scan(false, letter, Settings.ScanMode, clearImage, back);
 }
 
 const std::vector<uint8_t>& UnitDocument::Signal()

@@ -19,7 +19,8 @@ namespace virtualunit {
 
 // How the unit stood when the document passed its cameras and its head.
 struct PassSettings {
-    ScanParams Scan;
+    ScanParams Scan; // the front's; the back differs in its streak only
+    double BackStreakMm = -1.0;
     head::HeadParams Head;
     uint16_t ScanMode = VnScanModeGrey256At200;
     // The cameras were asked for (a side other than 'N' at the feed).

@@ -19,8 +19,12 @@ namespace virtualunit {
 namespace {
 
 constexpr uint8_t Magic[4] = {'V', 'U', 'M', 'F'};
-constexpr uint16_t FormatVersion = 1;
-constexpr size_t FixedPart = 64; // every field before the EEPROM contents
+// Version 2 grows the fixed part: a field added later sits after the ones
+// before it, and is read only from a fixed part long enough to hold it.
+constexpr uint16_t FormatVersion = 2;
+constexpr size_t FixedPartV1 = 64;
+constexpr size_t CalibrationFields = 64; // shading and photo drive, 8 bytes
+constexpr size_t FixedPart = 80;         // every field before the EEPROM contents
 constexpr size_t ChecksumSize = 4;
 
 constexpr uint8_t FlagConfigurationWritten = 1;
@@ -76,6 +80,11 @@ UnitMemory FreshMemory(const UnitPhysics& physics, const std::array<uint8_t, 4>&
     e[15] = 0;
     for (size_t i = 16; i < 64; ++i)
         e[i] = static_cast<uint8_t>(random.Below(256));
+
+    // Emitters that have not met their calibration yet: a covered sensor
+    // reads about a third too low.
+    for (uint16_t& drive : memory.PhotoDrive)
+        drive = static_cast<uint16_t>(random.Int(140, 180));
     return memory;
 }
 
@@ -102,6 +111,10 @@ std::vector<uint8_t> SerializeMemory(const UnitMemory& memory)
     }
     le::WriteU32(p + 58, memory.WorkMilliseconds);
     le::WriteU16(p + 62, static_cast<uint16_t>(EepromSize));
+    le::WriteU16(p + CalibrationFields, memory.DirtyElement[0]);
+    le::WriteU16(p + CalibrationFields + 2, memory.DirtyElement[1]);
+    le::WriteU16(p + CalibrationFields + 4, memory.PhotoDrive[0]);
+    le::WriteU16(p + CalibrationFields + 6, memory.PhotoDrive[1]);
     std::copy(memory.Eeprom.begin(), memory.Eeprom.end(), p + FixedPart);
     const size_t checked = FixedPart + EepromSize;
     le::WriteU32(p + checked, Checksum(p, checked));
@@ -110,16 +123,19 @@ std::vector<uint8_t> SerializeMemory(const UnitMemory& memory)
 
 std::optional<UnitMemory> ParseMemory(const std::vector<uint8_t>& bytes)
 {
-    if (bytes.size() < FixedPart + ChecksumSize)
+    if (bytes.size() < FixedPartV1 + ChecksumSize)
         return std::nullopt;
     const uint8_t* p = bytes.data();
-    if (!std::equal(std::begin(Magic), std::end(Magic), p) || le::ReadU16(p + 4) != FormatVersion ||
-        le::ReadU16(p + 6) != FixedPart)
+    if (!std::equal(std::begin(Magic), std::end(Magic), p))
+        return std::nullopt;
+    const uint16_t version = le::ReadU16(p + 4);
+    const size_t fixedPart = le::ReadU16(p + 6);
+    if (!(version == 1 && fixedPart == FixedPartV1) && !(version == FormatVersion && fixedPart >= FixedPart))
         return std::nullopt;
     const size_t eepromSize = le::ReadU16(p + 62);
-    if (eepromSize > EepromSize || bytes.size() != FixedPart + eepromSize + ChecksumSize)
+    if (eepromSize > EepromSize || bytes.size() != fixedPart + eepromSize + ChecksumSize)
         return std::nullopt;
-    const size_t checked = FixedPart + eepromSize;
+    const size_t checked = fixedPart + eepromSize;
     if (le::ReadU32(p + checked) != Checksum(p, checked))
         return std::nullopt;
 
@@ -138,9 +154,13 @@ std::optional<UnitMemory> ParseMemory(const std::vector<uint8_t>& bytes)
         offset += 4;
     }
     memory.WorkMilliseconds = le::ReadU32(p + 58);
+    if (fixedPart >= FixedPart) {
+        memory.DirtyElement = {le::ReadU16(p + CalibrationFields), le::ReadU16(p + CalibrationFields + 2)};
+        memory.PhotoDrive = {le::ReadU16(p + CalibrationFields + 4), le::ReadU16(p + CalibrationFields + 6)};
+    }
     // A smaller EEPROM image (an older unit) leaves the rest erased.
     memory.Eeprom.fill(0xFF);
-    std::copy(p + FixedPart, p + FixedPart + eepromSize, memory.Eeprom.begin());
+    std::copy(p + fixedPart, p + fixedPart + eepromSize, memory.Eeprom.begin());
     return memory;
 }
 
@@ -150,7 +170,7 @@ std::optional<UnitMemory> ReadMemoryFile(const std::string& path)
     if (!in)
         return std::nullopt;
     // Anything far larger than a memory image is not one.
-    constexpr size_t Limit = FixedPart + EepromSize + ChecksumSize + 1;
+    constexpr size_t Limit = 0xFFFF + EepromSize + ChecksumSize + 1;
     std::vector<uint8_t> bytes;
     bytes.reserve(Limit);
     char c;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <thread>
@@ -38,10 +39,15 @@ constexpr uint32_t ResetTime = 400;
 constexpr uint32_t ScannerCalibrationTime = 4000;
 constexpr uint32_t PhotosCalibrationTime = 2500;
 
-// Photo sensor readings (10-bit converter): paper reflects, the empty
-// channel does not.
+// Photo sensor readings (10-bit converter) at the design drive: paper
+// reflects, the empty channel does not; an unlit sensor reads PhotoDark.
 constexpr uint16_t PhotoCovered = 0x0310;
 constexpr uint16_t PhotoClear = 0x0042;
+constexpr uint16_t PhotoDark = 0x0020;
+constexpr uint16_t PhotoNoise = 24;
+
+// Where the memory image holds the operation log (up to 0x1000).
+constexpr size_t OperationLogOffset = 0x0500;
 
 uint32_t SerialNumber(uint32_t seed) { return 100000u + static_cast<uint32_t>(MixSeed(seed, 0, 3) % 900000u); }
 
@@ -97,6 +103,13 @@ bool IsTestDocument(const DocumentSpec& d)
 {
     return d.Kind == DocumentKind::E13bCalibration || d.Kind == DocumentKind::ColourTest ||
            d.Kind == DocumentKind::White || d.Kind == DocumentKind::Blank;
+}
+
+uint16_t DirtyElementAt(double streakMm)
+{
+    if (!(streakMm >= 0.0))
+        return NoDirtyElement;
+    return static_cast<uint16_t>(std::lround(std::min(streakMm, 6000.0) * 10.0));
 }
 
 bool IsOperationName(std::string_view name)
@@ -164,6 +177,9 @@ void VirtualUnit::PowerOn()
     DoubleLeafWarning = false;
     Jammed = Path == PathState::Stuck;
     ++Memory.History.PowerOns;
+    // The log lives in the unit's working memory: a power cycle clears it.
+    OperationRing = {};
+    Operations = 0;
     Persist();
 }
 
@@ -481,6 +497,10 @@ std::vector<uint8_t> VirtualUnit::MemoryImage() const
     p[0x8B] = Ident.FpgaRelease;
     le::WriteU16(p + 0x8C, Memory.FeederThreshold);
     le::WriteU16(p + 0x8E, Memory.TriggerThreshold);
+    le::WriteU16(p + 0x90, Memory.DirtyElement[1]);
+    le::WriteU16(p + 0x92, Memory.DirtyElement[0]);
+    le::WriteU16(p + 0x94, Memory.PhotoDrive[0]);
+    le::WriteU16(p + 0x96, Memory.PhotoDrive[1]);
 
     // Counters.
     const HistoryRecord& h = Memory.History;
@@ -498,8 +518,24 @@ std::vector<uint8_t> VirtualUnit::MemoryImage() const
     le::WriteU16(p + 0xD4, static_cast<uint16_t>(std::min<size_t>(Feeder.size(), 0xFFFF)));
     le::WriteU32(p + 0xD8, DocumentsFed);
 
-    // EEPROM mirror, then cleared work buffers.
+    // EEPROM mirror.
     std::copy(Memory.Eeprom.begin(), Memory.Eeprom.end(), p + 0x100);
+
+    // The operation log: "OPLOG", its size, the next slot, the count since
+    // power-on, then 32-byte entries: sequence (4 bytes), reply (2, signed),
+    // operation name (26).
+    uint8_t* log = p + OperationLogOffset;
+    std::memcpy(log, "OPLOG", 5);
+    le::WriteU16(log + 8, static_cast<uint16_t>(OperationRingSize));
+    le::WriteU16(log + 10, static_cast<uint16_t>(Operations % OperationRingSize));
+    le::WriteU32(log + 12, Operations);
+    for (size_t i = 0; i < OperationRingSize; ++i) {
+        const OperationNote& note = OperationRing[i];
+        uint8_t* entry = log + 16 + 32 * i;
+        le::WriteU32(entry, note.Sequence);
+        le::WriteU16(entry + 4, static_cast<uint16_t>(std::clamp<int32_t>(note.Reply, INT16_MIN, INT16_MAX)));
+        std::copy(note.Name.begin(), note.Name.end(), entry + 6);
+    }
 
     // Firmware from 0x1000: code-like bytes, each 4 KB page ending erased.
     DocRandom random = DocRandom::WithState(MixSeed(Set.Seed, Phys.Generation, 13));
@@ -522,12 +558,14 @@ std::vector<uint8_t> VirtualUnit::MemoryImage() const
 std::array<uint8_t, 8> VirtualUnit::PhotoValues()
 {
     DocRandom random = DocRandom::WithState(MixSeed(Set.Seed, PhotoReads++, 5));
-    const auto reading = [&](bool covered) {
-        return static_cast<uint16_t>((covered ? PhotoCovered : PhotoClear) + random.Below(24));
+    // The light a sensor sees follows its emitter's drive.
+    const auto reading = [&](bool covered, uint16_t drive) {
+        const uint32_t lit = static_cast<uint32_t>((covered ? PhotoCovered : PhotoClear) - PhotoDark) * drive / NominalPhotoDrive;
+        return static_cast<uint16_t>(std::min<uint32_t>(PhotoDark + lit + random.Below(PhotoNoise), 0x03FF));
     };
     std::array<uint8_t, 8> values{};
-    le::WriteU16(values.data(), reading(!Feeder.empty()));
-    le::WriteU16(values.data() + 2, reading(Path == PathState::Stuck));
+    le::WriteU16(values.data(), reading(!Feeder.empty(), Memory.PhotoDrive[0]));
+    le::WriteU16(values.data() + 2, reading(Path == PathState::Stuck, Memory.PhotoDrive[1]));
     le::WriteU16(values.data() + 4, Memory.FeederThreshold);
     le::WriteU16(values.data() + 6, Memory.TriggerThreshold);
     return values;
@@ -542,7 +580,10 @@ int32_t VirtualUnit::ScannerCalibration(uint16_t side)
         return VnReplyCommandNotSupported;
     Work(ScannerCalibrationTime);
     ++ScannerCalibrations;
-    return VnReplyOk;
+    // The calibration sheet shows every element's response: a dirty one
+    // gets the gain that brings it level with the others.
+    Memory.DirtyElement[side] = DirtyElementAt(Set.StreakMm);
+    return Kept();
 }
 
 int32_t VirtualUnit::PhotosCalibration()
@@ -555,11 +596,22 @@ int32_t VirtualUnit::PhotosCalibration()
     Work(PhotosCalibrationTime);
     DocRandom random = DocRandom::WithState(MixSeed(Set.Seed, PhotosCalibrations, 17));
     Memory.PhotosCalibrated = true;
+    // The emitters are driven to the design level, give or take a step.
+    for (uint16_t& drive : Memory.PhotoDrive)
+        drive = static_cast<uint16_t>(NominalPhotoDrive + random.Int(-3, 3));
     Memory.FeederThreshold = static_cast<uint16_t>((PhotoCovered + PhotoClear) / 2 + random.Int(-8, 8));
     Memory.TriggerThreshold = static_cast<uint16_t>((PhotoCovered + PhotoClear) / 2 + random.Int(-8, 8));
     ++PhotosCalibrations;
-    Persist();
-    return VnReplyOk;
+    return Kept();
+}
+
+void VirtualUnit::NoteOperation(std::string_view operation, int32_t reply)
+{
+    OperationNote& note = OperationRing[Operations % OperationRingSize];
+    note = OperationNote{};
+    note.Sequence = ++Operations;
+    note.Reply = reply;
+    std::copy_n(operation.begin(), std::min(operation.size(), note.Name.size()), note.Name.begin());
 }
 
 // ---- Document path -------------------------------------------------------

@@ -27,6 +27,26 @@
 namespace virtualunit {
 
 constexpr uint32_t MemoryDumpSize = 36864;
+// The unit's log of its last operations, shown in its memory dump.
+constexpr size_t OperationRingSize = 63;
+
+// Photo-sensor readings (10-bit converter) of a sensor in good order: with
+// paper over it, and with nothing.
+constexpr uint16_t PhotoCoveredLowest = 0x02E0;
+constexpr uint16_t PhotoCoveredHighest = 0x0360;
+constexpr uint16_t PhotoClearLowest = 0x0030;
+constexpr uint16_t PhotoClearHighest = 0x0060;
+
+// One operation in that log.
+struct OperationNote {
+    uint32_t Sequence = 0; // 1 for the first since power-on
+    int32_t Reply = 0;
+    std::array<char, 26> Name{}; // NUL-padded; a name of 26 characters fills it
+};
+
+// The sensor element a streak at this height falls on, in tenths of a
+// millimetre; NoDirtyElement for none (a negative height).
+uint16_t DirtyElementAt(double streakMm);
 
 struct UnitIdentity {
     std::string Model;
@@ -163,8 +183,14 @@ public:
     std::vector<uint8_t> MemoryImage() const;
     // Feeder and trigger readings, then their switching thresholds.
     std::array<uint8_t, 8> PhotoValues();
+    // Shading of one side (1 front, 0 back): a dirty element found on its
+    // sensor is evened out in that side's images from then on.
     int32_t ScannerCalibration(uint16_t side);
+    // Sets both emitters' drive so a covered sensor reads in its range, and
+    // the thresholds between covered and clear.
     int32_t PhotosCalibration();
+    // Every operation made on the unit, for its log.
+    void NoteOperation(std::string_view operation, int32_t reply);
 
     // ---- Document path ---------------------------------------------------
     FeedOutcome HandleDocument(const FeedRequest& request);
@@ -326,6 +352,10 @@ private:
     uint32_t PhotosCalibrations = 0;
     uint32_t PhotoReads = 0;
     std::optional<BadgeTracks> Badge;
+
+    // The operation log: a ring, Operations of them made since power-on.
+    std::array<OperationNote, OperationRingSize> OperationRing{};
+    uint32_t Operations = 0;
 };
 
 // What the library and the test control of one unit share.

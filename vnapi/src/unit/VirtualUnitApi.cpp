@@ -117,11 +117,15 @@ template <class Work> int32_t VirtualUnitApi::OnUnit(std::string_view operation,
     return Guarded([&]() -> int32_t {
         std::lock_guard lock(Shared->Mutex);
         VirtualUnit& unit = Shared->Unit;
-        if (auto fault = unit.TakeOperationFault(operation))
-            return *fault;
-        if (!unit.IsOpen(handle))
-            return VnReplyPeripheralNotFound;
-        return work(unit);
+        const int32_t r = [&]() -> int32_t {
+            if (auto fault = unit.TakeOperationFault(operation))
+                return *fault;
+            if (!unit.IsOpen(handle))
+                return VnReplyPeripheralNotFound;
+            return work(unit);
+        }();
+        unit.NoteOperation(operation, r);
+        return r;
     });
 }
 
@@ -142,9 +146,14 @@ template <class Work> int32_t VirtualUnitApi::Unattached(std::string_view operat
 {
     return Guarded([&]() -> int32_t {
         std::lock_guard lock(Shared->Mutex);
-        if (auto fault = Shared->Unit.TakeOperationFault(operation))
-            return *fault;
-        return work(Shared->Unit);
+        VirtualUnit& unit = Shared->Unit;
+        const int32_t r = [&]() -> int32_t {
+            if (auto fault = unit.TakeOperationFault(operation))
+                return *fault;
+            return work(unit);
+        }();
+        unit.NoteOperation(operation, r);
+        return r;
     });
 }
 

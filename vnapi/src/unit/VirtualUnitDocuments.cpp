@@ -92,7 +92,12 @@ PassSettings VirtualUnit::CurrentPass(const FeedRequest& request)
     pass.Scan.HorizontalScale =
         static_cast<double>(Phys.RightImageCalibration) / std::max<uint16_t>(1, Memory.ImageCalibration);
     pass.Scan.LampLevel = Set.LampLevel;
-    pass.Scan.StreakMm = Set.StreakMm;
+    // A dirty element shows on a side until that side's shading evens it out.
+    const auto streakOn = [&](size_t side) {
+        return Memory.DirtyElement[side] == DirtyElementAt(Set.StreakMm) ? -1.0 : Set.StreakMm;
+    };
+    pass.Scan.StreakMm = streakOn(1);
+    pass.BackStreakMm = streakOn(0);
     pass.Scan.Seed = static_cast<uint32_t>(MixSeed(Set.Seed, DocumentsFed, 23));
 
     head::HeadParams& h = pass.Head;
