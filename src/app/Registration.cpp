@@ -9,6 +9,7 @@
 #include "device/UnitCommands.h"
 #include "documents/DocumentRun.h"
 #include "documents/ImageCommands.h"
+#include "maintenance/DeviceTestCommands.h"
 #include "micr/MicrCommands.h"
 #include "quality/QualityCommands.h"
 #include "views/ImageFileCommands.h"
@@ -21,6 +22,7 @@ void RegisterBenchCommands(CommandRegistry& registry)
     RegisterViewCommands(registry);
     RegisterMicrCommands(registry);
     RegisterQualityCommands(registry);
+    RegisterDeviceTestCommands(registry);
     // The About box is followed by a conversion test on the unit.
     registry.Add(Cmd::About, [](Bench& bench) {
         AboutDialog about;
