@@ -60,10 +60,14 @@ long DecimalPrefix(std::string_view text)
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))
         negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i)
-        value = std::min<long long>(value * 10 + (text[i] - '0'), LLONG_MAX / 20);
-    return static_cast<long>(std::clamp<long long>(negative ? -value : value, LONG_MIN, LONG_MAX));
+    // As strtol: out of range gives LONG_MAX, or LONG_MIN for a negative.
+    const unsigned long long limit = negative ? 0ull - static_cast<unsigned long long>(LONG_MIN) : LONG_MAX;
+    unsigned long long value = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        const unsigned digit = static_cast<unsigned>(text[i] - '0');
+        value = value > (limit - digit) / 10 ? limit : value * 10 + digit;
+    }
+    return negative ? static_cast<long>(0ull - value) : static_cast<long>(value);
 }
 
 void ComposeEepromWrite(std::string_view text, int count, EepromBuffer& buffer)

@@ -27,7 +27,7 @@ std::string EepromReadText(const uint8_t* bytes, int count);
 
 // Base-10 conversion of the text's start as the C library's strtol does it:
 // leading blanks, an optional sign, the digits up to the first other
-// character, 0 when there are none. Saturates far beyond 32 bits.
+// character, 0 when there are none; out of range LONG_MAX or LONG_MIN.
 long DecimalPrefix(std::string_view text);
 
 // The write rule: the buffer is cleared, then for each of the count bytes the
