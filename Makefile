@@ -1,13 +1,15 @@
 # make run  : install what is missing, build, start the bench on the virtual unit
 # make test : install what is missing, build, run every test (plain and sanitizer builds)
+# make test-tsan : the worker-thread tests alone under the thread sanitizer
 # make mutate : seed small faults one at a time and report those the tests miss
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-plain test-asan asan-build include-graph clean mutate
+.PHONY: all deps configure build run test test-plain test-asan asan-build test-tsan include-graph clean mutate
 
 all: build
 
@@ -33,6 +35,14 @@ asan-build: deps
 test-asan: asan-build
 	@cd $(ASAN_BUILD) && ctest --output-on-failure -j$(JOBS)
 
+# The tests labelled "threads" (dialogs with a worker thread on the virtual
+# unit), built alone in a folder of their own with the thread sanitizer.
+TSAN_TARGETS = tst_readbadge tst_emctest
+test-tsan: deps
+	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARN_TSAN=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(TSAN_BUILD) -j$(JOBS) --target $(TSAN_TARGETS)
+	@cd $(TSAN_BUILD) && ctest -L threads --output-on-failure -j$(JOBS)
+
 # Folder-to-folder includes: fails on a circle between folders or an include of src/app.
 include-graph:
 	@python3 scripts/include-graph.py
@@ -40,7 +50,7 @@ include-graph:
 test: include-graph test-plain test-asan
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
 
 # Seeds the faults listed in scripts/mutations.txt one at a time and reports
 # the ones the tests miss. Uses a build folder of its own; not part of "test".

@@ -9,6 +9,7 @@
 #include "device/UnitCommands.h"
 #include "documents/DocumentRun.h"
 #include "documents/ImageCommands.h"
+#include "maintenance/DeviceTestCommands.h"
 #include "maintenance/MaintenanceCommands.h"
 #include "micr/MicrCommands.h"
 #include "quality/QualityCommands.h"
@@ -23,6 +24,7 @@ void RegisterBenchCommands(CommandRegistry& registry)
     RegisterMicrCommands(registry);
     RegisterQualityCommands(registry);
     RegisterMaintenanceCommands(registry);
+    RegisterDeviceTestCommands(registry);
     // The About box is followed by a conversion test on the unit.
     registry.Add(Cmd::About, [](Bench& bench) {
         AboutDialog about;

@@ -241,4 +241,32 @@ TEST(VirtualUnitFaults, FromTheSetupFile)
     EXPECT_EQ(unit.Feed(), -7);
 }
 
+TEST(VirtualUnitFaults, EmcFaultSilencesTheUnitAfterItsIdentificationsUntilAPowerCycle)
+{
+    std::vector<std::string> ignored;
+    VirtualUnitSetup setup = ParseVirtualUnitSetup("[Faults]\nEmcSilentAfter = 2\nEmcSilentAfter = x\n", &ignored);
+    ASSERT_EQ(ignored.size(), 1u) << "a count that is no number is skipped";
+    setup.TimeScale = 0;
+    OpenUnit unit(setup);
+    uint8_t sense = 0, sensors[2] = {};
+    EXPECT_EQ(Call(unit, "Varn_Identify"), 0);
+    EXPECT_EQ(unit.Api().Varn_PeripheralStatus(unit.Handle, nullptr, &sense, sensors), 0);
+    EXPECT_EQ(Call(unit, "Varn_Identify"), 0);
+    // The second identification was the last answer.
+    EXPECT_EQ(unit.Api().Varn_PeripheralStatus(unit.Handle, nullptr, &sense, sensors), -2);
+    EXPECT_EQ(Call(unit, "Varn_Identify"), -2);
+    EXPECT_EQ(unit.Api().VnBeep(unit.Handle, nullptr, 1, 10, 10), -2);
+    EXPECT_EQ(unit.Api().VnDisconnect(unit.Handle, nullptr), 0) << "closing needs no answer";
+    uint16_t handle = 0;
+    EXPECT_EQ(unit.Api().VnConnect(nullptr, nullptr, VnConnectionUsb, &handle), -3);
+    unit.Control().PowerCycle();
+    EXPECT_EQ(unit.Api().VnConnect(nullptr, nullptr, VnConnectionUsb, &handle), 0);
+    EXPECT_EQ(unit.Api().Varn_Identify(handle, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr, 0, 0, 0, 0, 0),
+              0);
+
+    unit.Control().ArmEmcFault(0); // silent at once
+    EXPECT_TRUE(unit.Control().State().Silent);
+}
+
 } // namespace

@@ -90,6 +90,9 @@ struct VirtualUnitSetup {
 
     // The unit's condition: what wears or soils with use.
     bool MagnetisedBelt = false;     // the belt test finds magnetism on the belt
+    // Electromagnetic interference: the unit answers this many identifications,
+    // then stops answering until it is switched off and on; none when empty.
+    std::optional<uint32_t> EmcSilentAfter;
     double BeltWear = 0.0;           // 0 new .. 1 worn out: a slow ripple of the feed speed
     double SpeedRipplePercent = 0.3; // the transport's own ripple
     double LampLevel = 1.0;          // scanner lamp: 1 good, less darkens every colour
@@ -167,6 +170,10 @@ struct VirtualUnitState {
     bool AutoRunActive = false;   // a Varn_AutoDocHandle job has documents to give
     bool StopOnCodelineError = false;
     bool DocumentKept = false;    // the unit holds a last document's scan and read
+
+    bool MagnetisedBelt = false;
+    bool Silent = false;          // disturbed: answers nothing until a power cycle
+    uint32_t Identifications = 0; // answered since power-on
 };
 
 class VirtualUnitControl {
@@ -189,6 +196,13 @@ public:
     void ArmDocumentFault(uint32_t ordinal, DocumentFaultKind kind, int32_t reply = 0);
 
     void SwipeBadge(BadgeTracks tracks);
+
+    // The belt's condition from now on.
+    void SetMagnetisedBelt(bool magnetised);
+    // The unit answers `cycles` more identifications and then falls silent:
+    // every unit command replies -2 and an open -3 until a power cycle. An EMC
+    // soak test that identifies once a cycle fails on cycle `cycles` + 1.
+    void ArmEmcFault(uint32_t cycles);
 
     // Switch off and on: the connection drops, "unit just ON" is set, the
     // power-on counter rises; a document in the path stays there.

@@ -473,6 +473,11 @@ VirtualUnitSetup ParseVirtualUnitSetup(const std::string& text, std::vector<std:
                     setup.LooseDocument = *flag == 1;
                 else
                     skip("LooseDocument must be 0 or 1");
+            } else if (k == "emcsilentafter") {
+                if (auto cycles = ParseInRange(value, 0, 1000000))
+                    setup.EmcSilentAfter = static_cast<uint32_t>(*cycles);
+                else
+                    skip("EmcSilentAfter must be a number of cycles from 0 to 1000000");
             } else if (k == "beltwear") {
                 auto wear = ParseNumber(value);
                 if (wear && *wear >= 0.0f && *wear <= 1.0f)

@@ -165,6 +165,8 @@ VirtualUnit::VirtualUnit(const VirtualUnitSetup& setup, std::string memoryPath)
     for (const DocumentFault& fault : setup.DocumentFaults)
         ArmDocumentFault(fault.Ordinal, fault.Kind, fault.Reply);
     Badge = setup.Badge;
+    if (setup.EmcSilentAfter)
+        ArmEmcFault(*setup.EmcSilentAfter);
     PowerOn();
 }
 
@@ -183,8 +185,28 @@ void VirtualUnit::PowerOn()
     Persist();
 }
 
+void VirtualUnit::ArmEmcFault(uint32_t cycles)
+{
+    EmcAnswersLeft = cycles;
+    IsSilent = cycles == 0;
+}
+
+void VirtualUnit::CountIdentification()
+{
+    ++Identifications;
+    if (!EmcAnswersLeft)
+        return;
+    if (*EmcAnswersLeft > 0)
+        --*EmcAnswersLeft;
+    IsSilent = *EmcAnswersLeft == 0;
+}
+
 void VirtualUnit::PowerCycle()
 {
+    // The disturbance is over; the fault is spent.
+    IsSilent = false;
+    EmcAnswersLeft.reset();
+    Identifications = 0;
     Connected = false;
     Handle = 0;
     ++InterruptionCount;
@@ -275,6 +297,8 @@ int32_t VirtualUnit::Open(uint16_t connectionType, uint16_t* handle)
 {
     if (!handle)
         return VnReplyInvalidCommand;
+    if (IsSilent)
+        return VnReplyPeripheralNotFound;
     if (connectionType == VnConnectionNetworkBox)
         return VnReplyBoxNotFound; // no network box answers yet
     if (connectionType != VnConnectionUsb)
@@ -827,6 +851,9 @@ VirtualUnitState VirtualUnit::State() const
     s.AutoRunActive = Run == RunState::Running;
     s.StopOnCodelineError = StopOnCodelineError;
     s.DocumentKept = InHand != nullptr;
+    s.MagnetisedBelt = Set.MagnetisedBelt;
+    s.Silent = IsSilent;
+    s.Identifications = Identifications;
     return s;
 }
 

@@ -247,6 +247,12 @@ public:
     void EmptyFeeder() { Feeder.clear(); }
     std::vector<DocumentSpec> FeederContents() const { return {Feeder.begin(), Feeder.end()}; }
     void SwipeBadge(BadgeTracks tracks) { Badge = std::move(tracks); }
+    void SetMagnetisedBelt(bool magnetised) { Set.MagnetisedBelt = magnetised; }
+    void ArmEmcFault(uint32_t cycles);
+    // Disturbed by the EMC fault: answers nothing until a power cycle.
+    bool Silent() const { return IsSilent; }
+    // An identification answered: counts towards the EMC fault.
+    void CountIdentification();
     // The swiped badge, once.
     std::optional<BadgeTracks> TakeBadge();
     void PowerCycle();
@@ -340,6 +346,9 @@ private:
     bool BadgeReadWaiting = false;
 
     // Faults
+    std::optional<uint32_t> EmcAnswersLeft;
+    bool IsSilent = false;
+    uint32_t Identifications = 0;
     std::deque<OperationFault> OperationFaults;
     std::vector<ArmedDocumentFault> DocumentFaults;
 

@@ -122,6 +122,8 @@ template <class Work> int32_t VirtualUnitApi::OnUnit(std::string_view operation,
                 return *fault;
             if (!unit.IsOpen(handle))
                 return VnReplyPeripheralNotFound;
+            if (unit.Silent())
+                return VnReplyUsbHardwareError;
             return work(unit);
         }();
         unit.NoteOperation(operation, r);
@@ -206,6 +208,7 @@ int32_t VirtualUnitApi::Varn_Identify(uint16_t handle, VnWindow, uint8_t* featur
             boardInfo[0] = id.BoardRelease;
             boardInfo[1] = id.FpgaRelease;
         }
+        unit.CountIdentification();
         return VnReplyOk;
     });
 }
@@ -717,6 +720,8 @@ int32_t VirtualUnitApi::VnBeep(uint16_t handle, VnWindow, uint16_t count, uint16
         return *fault;
     if (!unit.IsOpen(handle))
         return VnReplyPeripheralNotFound;
+    if (unit.Silent())
+        return VnReplyUsbHardwareError;
     return SignalFor(lock, handle, unit.Beep(count, timeOn, timeOff));
 }
 
@@ -728,6 +733,8 @@ int32_t VirtualUnitApi::VnLED(uint16_t handle, VnWindow, uint16_t color, uint16_
         return *fault;
     if (!unit.IsOpen(handle))
         return VnReplyPeripheralNotFound;
+    if (unit.Silent())
+        return VnReplyUsbHardwareError;
     uint32_t realMilliseconds = 0;
     if (const int32_t r = unit.Led(color, timeOn, timeOff, &realMilliseconds))
         return r;

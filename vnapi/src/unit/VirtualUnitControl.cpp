@@ -106,6 +106,18 @@ void VirtualUnitControl::SwipeBadge(BadgeTracks tracks)
     Unit->Changed.notify_all();
 }
 
+void VirtualUnitControl::SetMagnetisedBelt(bool magnetised)
+{
+    std::lock_guard lock(Unit->Mutex);
+    Unit->Unit.SetMagnetisedBelt(magnetised);
+}
+
+void VirtualUnitControl::ArmEmcFault(uint32_t cycles)
+{
+    std::lock_guard lock(Unit->Mutex);
+    Unit->Unit.ArmEmcFault(cycles);
+}
+
 void VirtualUnitControl::PowerCycle()
 {
     {
