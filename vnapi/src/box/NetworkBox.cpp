@@ -56,6 +56,8 @@ struct NetworkBox::Impl::Session : std::enable_shared_from_this<Session> {
     bool Refuse = false;
     bool Greeted = false;
     bool Closed = false;
+    bool UsedUnit = false; // a request went to the unit
+    bool Leaving = false; // its unit closed, the connection ends after the reply
     uint32_t Requests = 0;
     std::string Peer;
     uint8_t Prefix[box::LengthPrefixBytes] = {};
@@ -130,15 +132,23 @@ struct NetworkBox::Impl::Session : std::enable_shared_from_this<Session> {
             return;
         }
         // The unit's work leaves the network thread; its reply comes back to it.
+        UsedUnit = true;
         asio::post(Box.Worker, [self = shared_from_this(), request = std::move(request)] {
             std::optional<Frame> reply = box::Serve(self->Box.Unit, request, &self->Service);
             asio::post(self->Box.Io, [self, reply = std::move(reply)] {
                 if (self->Closed)
                     return;
-                if (!reply)
+                if (!reply) {
                     self->Drop("malformed arguments");
-                else
-                    self->Send(*reply);
+                    return;
+                }
+                // A client that closed its unit is done: the box is free at once.
+                if (reply->Operation == static_cast<uint16_t>(box::Op::Disconnect)) {
+                    self->Leaving = true;
+                    if (!self->Service.OpenHandle && self->Box.Holder == self)
+                        self->Box.Holder.reset();
+                }
+                self->Send(*reply);
             });
         });
     }
@@ -155,6 +165,8 @@ struct NetworkBox::Impl::Session : std::enable_shared_from_this<Session> {
                 self->Drop("gone before its reply");
             else if (self->Refuse)
                 self->End("refused: the unit is held by another client");
+            else if (self->Leaving)
+                self->End("closed its unit");
             else
                 self->ReadPrefix();
         });
@@ -169,13 +181,18 @@ struct NetworkBox::Impl::Session : std::enable_shared_from_this<Session> {
         if (Closed)
             return;
         Closed = true;
+        Box.Log("client " + Peer + " " + reason + " after " + std::to_string(Requests) + " requests");
         std::error_code ignored;
         Timer.cancel();
         Socket.shutdown(tcp::socket::shutdown_both, ignored);
         Socket.close(ignored);
-        Box.Log("client " + Peer + " " + reason + " after " + std::to_string(Requests) + " requests");
         if (Refuse)
             return;
+        if (!UsedUnit) { // nothing to close: the next client may come at once
+            if (Box.Holder.get() == this)
+                Box.Holder.reset();
+            return;
+        }
         asio::post(Box.Worker, [self = shared_from_this()] {
             if (self->Service.OpenHandle)
                 self->Box.Unit.VnDisconnect(*self->Service.OpenHandle, nullptr);
