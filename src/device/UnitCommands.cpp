@@ -7,6 +7,7 @@
 #include "core/CommandRegistry.h"
 #include "core/CommandIds.h"
 #include "core/Connection.h"
+#include "device/EthConfigurationDialog.h"
 #include "device/PeripheralStatusDialog.h"
 #include "core/ReplyCodes.h"
 #include "core/Operator.h"
@@ -211,4 +212,8 @@ void RegisterUnitCommands(CommandRegistry& registry)
     registry.Add(Cmd::ResetError, [](Bench& bench) { ResetUnit(bench, '0'); });
     registry.Add(Cmd::FreePath, [](Bench& bench) { ResetUnit(bench, '1'); });
     registry.Add(Cmd::InterfaceTest, [](Bench& bench) { RunInterfaceTest(bench); });
+    registry.Add(Cmd::EthSetup, [](Bench& bench) {
+        EthConfigurationDialog dialog(bench.State.Settings);
+        bench.Op.Exec(dialog);
+    });
 }

@@ -251,7 +251,7 @@ private slots:
     {
         Make(MenuMode::Service);
         const std::vector<int> notBuilt = {40038, 40055, 40058,
-                                           40078, 40043, 40020, 40037, 40044, 40097, 40077};
+                                           40078, 40043, 40020, 40037, 40044, 40097};
         for (int id : notBuilt) {
             Op->Messages.clear();
             Frame->OnFrameCommand(id);
