@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libasio-dev
   fonts-ocr-a fonts-ocr-b fonts-dejavu-core
   xvfb xauth python3
+  clang
 )
 
 missing=()
