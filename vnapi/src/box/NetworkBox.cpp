@@ -30,6 +30,7 @@ struct NetworkBox::Impl {
     std::optional<asio::signal_set> Signals;
     // The unit's work runs here, in order, so that the network stays awake.
     asio::thread_pool Worker{1};
+    bool WorkerJoined = false;
     std::shared_ptr<Session> Holder; // the client whose unit this is
     std::vector<std::weak_ptr<Session>> Sessions;
 
@@ -230,7 +231,8 @@ NetworkBox::NetworkBox(VnApi& unit, NetworkBoxOptions options) : P(std::make_uni
 NetworkBox::~NetworkBox()
 {
     Stop();
-    P->Worker.join();
+    if (!P->WorkerJoined)
+        P->Worker.join();
 }
 
 bool NetworkBox::Start(std::string* error)
@@ -278,6 +280,7 @@ void NetworkBox::Run()
     P->Io.run();
     // Whatever unit a client still holds is closed, so its memory is kept.
     P->Worker.wait();
+    P->WorkerJoined = true;
     for (auto& weak : P->Sessions)
         if (auto s = weak.lock(); s && s->Service.OpenHandle)
             P->Unit.VnDisconnect(*s->Service.OpenHandle, nullptr);
