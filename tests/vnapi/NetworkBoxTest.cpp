@@ -259,6 +259,35 @@ TEST(NetworkBox, ABoxGoneMidRunGives64ThenMinus1000UntilItIsBack)
     EXPECT_EQ(api.VnConnect(nullptr, nullptr, 39, &h), 0);
 }
 
+// The badge dialog's reset, from the user-interface thread, ends a read that
+// waits on the box for a swipe, as it does with the unit in process.
+TEST(NetworkBox, AResetFromAnotherThreadEndsABadgeReadsWait)
+{
+    VirtualUnitSetup setup = TestUnitSetup(Seed);
+    setup.TimeScale = 1.0;
+    setup.BadgeWaitSeconds = 20.0;
+    VirtualUnitPair hosted = CreateVirtualUnit(setup);
+    RunningBox box(*hosted.Api);
+    VirtualUnitPair client = ClientFor(box.Port);
+    VnApi& api = *client.Api;
+    uint16_t h = 0;
+    ASSERT_EQ(api.VnConnect(nullptr, nullptr, VnConnectionNetworkBox, &h), 0);
+    const auto start = std::chrono::steady_clock::now();
+    int32_t readReply = 0;
+    std::thread reader([&] {
+        char data[128] = {};
+        uint16_t length = sizeof data;
+        readReply = api.Varn_ReadBadge(h, nullptr, 32, sizeof data, data, &length);
+    });
+    while (!hosted.Control.State().BadgeReadWaiting)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    EXPECT_EQ(api.Varn_Reset(h, nullptr, '0'), 0);
+    reader.join();
+    EXPECT_EQ(readReply, VnReplyAborted);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10)) << "not the whole wait";
+    EXPECT_EQ(api.VnDisconnect(h, nullptr), 0);
+}
+
 // Clients that break the protocol are dropped with a log line, and the unit
 // is free for the next one.
 TEST(NetworkBox, BadClientsAreDroppedAndTheNextIsServed)

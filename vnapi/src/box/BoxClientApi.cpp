@@ -47,20 +47,44 @@ uint8_t Bit(const void* p, int bit) { return p ? static_cast<uint8_t>(1u << bit)
 
 } // namespace
 
-bool BoxClientApi::Remote()
+bool BoxClientApi::Remote() { return BoxOpen; }
+
+int32_t BoxClientApi::CallBeside(const Frame& request, Frame* reply)
 {
-    std::lock_guard lock(Mutex);
-    return BoxOpen;
+    std::string host;
+    uint16_t port = 0;
+    uint32_t token = 0;
+    {
+        std::lock_guard lock(AddressMutex);
+        host = Host;
+        port = Port;
+        token = Token;
+    }
+    std::unique_ptr<BoxConnection> beside;
+    if (BoxConnection::Connect(host, port, ConnectTimeout(TimeScale), token, &beside) != ConnectOutcome::Connected)
+        return VnReplyDisconnected;
+    Frame received;
+    if (!beside->Exchange(request, &received, OperationTimeout(TimeScale)))
+        return VnReplyDisconnected;
+    if (reply)
+        *reply = received;
+    return received.Code;
 }
 
 int32_t BoxClientApi::Call(Op op, std::vector<Value> arguments, Frame* reply)
 {
-    std::lock_guard lock(Mutex);
-    if (!Connection)
-        return VnReplyDisconnected;
     Frame request;
     request.Operation = static_cast<uint16_t>(op);
     request.Values = std::move(arguments);
+    std::unique_lock lock(Mutex, std::try_to_lock);
+    if (!lock.owns_lock()) {
+        if (!BoxOpen)
+            lock.lock();
+        else
+            return CallBeside(request, reply);
+    }
+    if (!Connection)
+        return VnReplyDisconnected;
     Frame received;
     if (!Connection->Exchange(std::move(request), &received, OperationTimeout(TimeScale))) {
         Connection.reset();
@@ -82,9 +106,23 @@ int32_t BoxClientApi::OpenBox(bool viaConnect, uint16_t* unitHandle)
     {
         std::lock_guard lock(Mutex);
         if (!Connection) {
-            if (Host.empty())
+            std::string host;
+            uint16_t port = 0;
+            {
+                std::lock_guard address(AddressMutex);
+                host = Host;
+                port = Port;
+            }
+            if (host.empty())
                 return Broken ? VnReplyConnectionFailed : VnReplyBoxNotFound;
-            switch (BoxConnection::Connect(Host, Port, ConnectTimeout(TimeScale), &Connection)) {
+            uint32_t token = 0;
+            const ConnectOutcome outcome =
+                BoxConnection::Connect(host, port, ConnectTimeout(TimeScale), 0, &Connection, &token);
+            {
+                std::lock_guard address(AddressMutex);
+                Token = token;
+            }
+            switch (outcome) {
             case ConnectOutcome::Connected:
                 Broken = false;
                 break;
@@ -139,7 +177,7 @@ int32_t BoxClientApi::Vn_SetIPAddress(uint16_t connectionType, const char* ipAdd
 {
     const int32_t code = Local->Vn_SetIPAddress(connectionType, ipAddress, port);
     if (code == VnReplyOk && connectionType == VnConnectionNetworkBox) {
-        std::lock_guard lock(Mutex);
+        std::lock_guard lock(AddressMutex);
         Host = ipAddress ? ipAddress : "";
         Port = port ? port : DefaultBoxPort;
     }
@@ -150,7 +188,7 @@ int32_t BoxClientApi::VnSetNetworkNodeName(uint16_t connectionType, const char* 
 {
     const int32_t code = Local->VnSetNetworkNodeName(connectionType, nodeName, port);
     if (code == VnReplyOk && connectionType == VnConnectionNetworkBox) {
-        std::lock_guard lock(Mutex);
+        std::lock_guard lock(AddressMutex);
         Host = nodeName ? nodeName : "";
         Port = port ? port : DefaultBoxPort;
     }

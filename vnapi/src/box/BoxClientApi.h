@@ -3,6 +3,7 @@
 // hosts, over TCP. Decodes and image work always run here.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -166,13 +167,20 @@ private:
     std::unique_ptr<VnApi> Local;
     double TimeScale = 1.0;
 
-    // One request on the wire at a time; the box answers them in order.
+    // A call made while another waits for its reply (a reset ending a badge
+    // read's wait) goes over a connection of its own that joins the session.
+    int32_t CallBeside(const Frame& request, Frame* reply);
+
+    // Held for a whole exchange: one request on the session's connection at a time.
     std::mutex Mutex;
+    std::unique_ptr<BoxConnection> Connection;
+    bool Broken = false; // a connection broke; opens reply -1000 until the box answers again
+    std::atomic<bool> BoxOpen{false}; // the last open went to the box and no close followed
+
+    std::mutex AddressMutex; // the address and the session's token
     std::string Host;
     uint16_t Port = DefaultBoxPort;
-    std::unique_ptr<BoxConnection> Connection;
-    bool BoxOpen = false; // the last open went to the box and no close followed
-    bool Broken = false;  // a connection broke; opens reply -1000 until the box answers again
+    uint32_t Token = 0;
 };
 
 } // namespace box

@@ -54,7 +54,8 @@ BoxConnection::BoxConnection(std::unique_ptr<State> state) : S(std::move(state))
 BoxConnection::~BoxConnection() = default;
 
 ConnectOutcome BoxConnection::Connect(const std::string& host, uint16_t port, std::chrono::milliseconds timeout,
-                                      std::unique_ptr<BoxConnection>* connection)
+                                      uint32_t joinToken, std::unique_ptr<BoxConnection>* connection,
+                                      uint32_t* sessionToken)
 {
     auto state = std::make_unique<State>();
     const auto deadline = Clock::now() + timeout;
@@ -69,6 +70,8 @@ ConnectOutcome BoxConnection::Connect(const std::string& host, uint16_t port, st
     std::unique_ptr<BoxConnection> c(new BoxConnection(std::move(state)));
     Frame hello;
     hello.Operation = static_cast<uint16_t>(Op::Hello);
+    if (joinToken)
+        hello.Values.push_back(U32(joinToken));
     Frame reply;
     if (!c->Exchange(hello, &reply, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now())))
         return ConnectOutcome::NoAnswer;
@@ -76,6 +79,12 @@ ConnectOutcome BoxConnection::Connect(const std::string& host, uint16_t port, st
         return ConnectOutcome::Busy;
     if (reply.Code != 0)
         return ConnectOutcome::NoAnswer;
+    ValueReader r(reply.Values);
+    const uint32_t token = r.U32();
+    if (!r.Ok())
+        return ConnectOutcome::NoAnswer;
+    if (sessionToken)
+        *sessionToken = token;
     *connection = std::move(c);
     return ConnectOutcome::Connected;
 }

@@ -21,9 +21,13 @@ class BoxConnection {
 public:
     ~BoxConnection();
 
-    // Resolves host with the system resolver, connects and says hello.
+    // Resolves host with the system resolver, connects and says hello. A
+    // first connection gets its session's token; a connection that gives a
+    // token joins that session beside the first (for a call made while
+    // another one waits on the box).
     static ConnectOutcome Connect(const std::string& host, uint16_t port, std::chrono::milliseconds timeout,
-                                  std::unique_ptr<BoxConnection>* connection);
+                                  uint32_t joinToken, std::unique_ptr<BoxConnection>* connection,
+                                  uint32_t* sessionToken = nullptr);
 
     // Sends a request and waits for its reply. False when the connection
     // broke, the reply is malformed or the deadline passed; the connection

@@ -4,6 +4,7 @@
 #include <asio.hpp>
 #include <csignal>
 #include <optional>
+#include <random>
 
 #include "box/BoxProtocol.h"
 #include "box/BoxService.h"
@@ -28,11 +29,13 @@ struct NetworkBox::Impl {
     asio::io_context Io;
     tcp::acceptor Acceptor{Io};
     std::optional<asio::signal_set> Signals;
-    // The unit's work runs here, in order, so that the network stays awake.
-    asio::thread_pool Worker{1};
+    // The unit's work runs here, so that the network stays awake: a session's
+    // requests one after the other, a joined connection's beside them.
+    asio::thread_pool Worker{2};
     bool WorkerJoined = false;
     std::shared_ptr<Session> Holder; // the client whose unit this is
     std::vector<std::weak_ptr<Session>> Sessions;
+    std::mt19937 Random{std::random_device{}()};
 
     void Log(const std::string& line)
     {
@@ -58,6 +61,9 @@ struct NetworkBox::Impl::Session : std::enable_shared_from_this<Session> {
     bool Greeted = false;
     bool Closed = false;
     bool UsedUnit = false; // a request went to the unit
+    bool InFlight = false; // a request is with the unit now
+    bool CleanupPending = false;
+    uint32_t Token = 0; // names the session to connections that join it
     bool Leaving = false; // its unit closed, the connection ends after the reply
     uint32_t Requests = 0;
     std::string Peer;
@@ -124,21 +130,39 @@ struct NetworkBox::Impl::Session : std::enable_shared_from_this<Session> {
         ++Requests;
         if (hello) {
             Greeted = true;
+            box::ValueReader r(request.Values);
+            const uint32_t join = request.Values.empty() ? 0 : r.U32();
+            if (!r.Ok()) {
+                Drop("malformed hello");
+                return;
+            }
+            // A connection of the holder's own session is let in beside it.
+            if (Refuse && join != 0 && Box.Holder && !Box.Holder->Closed && join == Box.Holder->Token) {
+                Refuse = false;
+                Box.Log("client " + Peer + " joins the session of " + Box.Holder->Peer);
+            }
             Frame reply;
             reply.Kind = box::FrameKind::Reply;
             reply.Operation = request.Operation;
             reply.Sequence = request.Sequence;
             reply.Code = Refuse ? VnReplyNetBusy : VnReplyOk;
+            if (!Refuse)
+                reply.Values.push_back(box::U32(Token));
             Send(reply);
             return;
         }
         // The unit's work leaves the network thread; its reply comes back to it.
         UsedUnit = true;
+        InFlight = true;
         asio::post(Box.Worker, [self = shared_from_this(), request = std::move(request)] {
             std::optional<Frame> reply = box::Serve(self->Box.Unit, request, &self->Service);
             asio::post(self->Box.Io, [self, reply = std::move(reply)] {
-                if (self->Closed)
+                self->InFlight = false;
+                if (self->Closed) {
+                    if (self->CleanupPending)
+                        self->CloseUnit();
                     return;
+                }
                 if (!reply) {
                     self->Drop("malformed arguments");
                     return;
@@ -194,6 +218,14 @@ struct NetworkBox::Impl::Session : std::enable_shared_from_this<Session> {
                 Box.Holder.reset();
             return;
         }
+        if (InFlight)
+            CleanupPending = true; // after the running request, which uses the same session
+        else
+            CloseUnit();
+    }
+
+    void CloseUnit()
+    {
         asio::post(Box.Worker, [self = shared_from_this()] {
             if (self->Service.OpenHandle)
                 self->Box.Unit.VnDisconnect(*self->Service.OpenHandle, nullptr);
@@ -215,6 +247,7 @@ void NetworkBox::Impl::Accept()
         socket.set_option(tcp::no_delay(true), ignored);
         const bool refuse = Holder != nullptr;
         auto session = std::make_shared<Session>(*this, std::move(socket), refuse);
+        session->Token = static_cast<uint32_t>(Random()) | 1u;
         Log("client " + session->Peer + (refuse ? " connected while the unit is held" : " connected"));
         if (!refuse)
             Holder = session;
