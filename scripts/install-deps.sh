@@ -7,9 +7,10 @@ packages=(
   build-essential cmake pkg-config ccache
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg62-turbo-dev libtiff-dev libzxing-dev libfreetype-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libasio-dev
   fonts-ocr-a fonts-ocr-b fonts-dejavu-core
   xvfb xauth python3
+  clang
 )
 
 missing=()

@@ -18,6 +18,7 @@ struct CommandEntry {
 class CommandRegistry {
 public:
     void Add(int id, CommandHandler handler) { Entries[id] = {std::move(handler)}; }
+    void Remove(int id) { Entries.erase(id); }
     const CommandEntry* Find(int id) const
     {
         const auto it = Entries.find(id);

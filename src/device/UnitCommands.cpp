@@ -8,6 +8,7 @@
 #include "core/CommandIds.h"
 #include "core/Connection.h"
 #include "core/Identify.h"
+#include "device/EthConfigurationDialog.h"
 #include "device/PeripheralStatusDialog.h"
 #include "core/ReplyCodes.h"
 #include "core/Operator.h"
@@ -169,4 +170,8 @@ void RegisterUnitCommands(CommandRegistry& registry)
     registry.Add(Cmd::ResetError, [](Bench& bench) { ResetUnit(bench, '0'); });
     registry.Add(Cmd::FreePath, [](Bench& bench) { ResetUnit(bench, '1'); });
     registry.Add(Cmd::InterfaceTest, [](Bench& bench) { RunInterfaceTest(bench); });
+    registry.Add(Cmd::EthSetup, [](Bench& bench) {
+        EthConfigurationDialog dialog(bench.State.Settings);
+        bench.Op.Exec(dialog);
+    });
 }

@@ -1,6 +1,7 @@
 // The factories of the virtual unit and its test control.
 #include <mutex>
 
+#include "box/BoxClientApi.h"
 #include "unit/UnitSetupFile.h"
 #include "unit/VirtualUnit.h"
 #include "unit/VirtualUnitApi.h"
@@ -31,7 +32,9 @@ VirtualUnitPair MakePair(const VirtualUnitSetup& setup, std::string memoryPath)
 {
     auto shared = std::make_shared<SharedUnit>(setup, std::move(memoryPath));
     VirtualUnitPair pair;
-    pair.Api = std::make_unique<virtualunit::VirtualUnitApi>(shared);
+    // Connection type 39 leaves for a network box; 40 reaches this unit.
+    pair.Api = std::make_unique<box::BoxClientApi>(std::make_unique<virtualunit::VirtualUnitApi>(shared),
+                                                   setup.TimeScale);
     pair.Control = VirtualUnitControl(shared);
     return pair;
 }
