@@ -115,8 +115,9 @@ TEST(BatchRun, EachFailureHasItsExitStatusAndItsLineOnStandardError)
         const Ran ran = RunBench(dir, c.Setup, c.Args);
         EXPECT_EQ(ran.Exit, c.Exit) << c.Args.join(' ').toStdString() << "\n" << ran.Err.constData();
         EXPECT_TRUE(ran.Err.contains(c.ErrorLine)) << c.Args.join(' ').toStdString() << "\n" << ran.Err.constData();
-        if (c.Exit == BatchExit::Ok)
+        if (c.Exit == BatchExit::Ok) {
             EXPECT_TRUE(ran.Out.startsWith("Peripheral Ok !")) << ran.Out.constData();
+        }
     }
 }
 
