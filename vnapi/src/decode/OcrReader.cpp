@@ -71,7 +71,7 @@ OcrLine Read(const GreyImage& window, double dotsPerInch, const OcrReadRequest& 
             for (double p : set.PitchPixels)
                 narrowestPitch = std::min(narrowestPitch, p);
             const double groupWidth = std::max(0.85 * widestPitch * scale, 1.1 * set.MaxWidth);
-            cells = CutCharacters(map, components, labels, line, groupWidth, narrowestPitch);
+            cells = CutCharacters(map, components, labels, line, groupWidth, narrowestPitch, set.MaxWidth);
             std::vector<std::vector<Match>> scores;
             scores.reserve(cells.size());
             for (const CharacterCell& cell : cells)
