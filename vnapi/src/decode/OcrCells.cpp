@@ -34,7 +34,7 @@ std::vector<CharacterCell> CutCharacters(const InkMap& map, const std::vector<Co
                                          double pitch, double widest)
 {
     const auto tall = [&](int i) { return components[i].HeightPx() >= 0.6 * line.CharacterHeight; };
-    const double oneCharacter = widest + 1.5;
+    const double oneCharacter = widest + 1.0;
     std::vector<CharacterCell> groups;
     std::vector<bool> groupTall;
     const std::vector<int>& members = line.Members;

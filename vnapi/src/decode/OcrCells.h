@@ -19,7 +19,7 @@ struct CharacterCell {
 // character (broken strokes, the separate bars of the E13B symbols); a group
 // wider than that is touching characters, cut at the pitch where the least
 // ink is. Two pieces of full height whose union is wider than the widest
-// character (widest) are two characters, and a small piece goes with the
+// character's solid ink (widest) are two characters, and a small piece goes with the
 // character of full height it lies closer to (the left bars of the E13B
 // symbols stand nearer their own character than the one before).
 std::vector<CharacterCell> CutCharacters(const InkMap& map, const std::vector<Component>& components,

@@ -275,16 +275,8 @@ Reading ReadCells(const std::vector<CharacterCell>& cells, const std::vector<std
 
     const auto pitchOf = [&](size_t i) { return set.PitchPixels[set.Templates[reading.TemplateOf[i]].FontIndex]; };
     const auto centreOf = [&](size_t i) { return (cells[i].Left + cells[i].Right) / 2.0; };
-    // Faint characters just before the first and after the last one.
-    const auto faintRun = [&](double from, double step) {
-        std::string rejects;
-        for (int k = 1; k <= 3 && faint(from + k * step - 0.4 * std::abs(step), from + k * step + 0.4 * std::abs(step));
-             ++k)
-            rejects += micr::Reject;
-        return rejects;
-    };
-    if (!cells.empty())
-        reading.Text = faintRun(centreOf(0), -pitchOf(0));
+    // Nothing is made up beyond the first and the last character cut out:
+    // faint ink there is as likely a smudge or the edge of a stamp.
     for (size_t i = 0; i < cells.size(); ++i) {
         if (i > 0) {
             // A gap of more than a pitch and a half holds blanks, or faint
@@ -304,8 +296,6 @@ Reading ReadCells(const std::vector<CharacterCell>& cells, const std::vector<std
         reading.MeanScore += reading.Characters[i].Score;
     }
     if (!cells.empty()) {
-        const std::string after = faintRun(centreOf(cells.size() - 1), pitchOf(cells.size() - 1));
-        reading.Text += after;
         reading.MeanScore /= static_cast<double>(cells.size());
         reading.Rejects = static_cast<int>(std::count(reading.Text.begin(), reading.Text.end(), micr::Reject));
     }
