@@ -66,6 +66,9 @@ OcrLine ReadAt(const GreyImage& window, double dotsPerInch, const OcrReadRequest
     const auto readLine = [&](const TextLine& line) {
         const int context = std::max(2, static_cast<int>(std::lround(0.12 * line.CharacterHeight)));
         const FaintInk faint = [&](double from, double to) { return HasFaintCharacter(map, line, from, to); };
+        const FaintInk solid = [&](double from, double to) {
+            return HasFaintCharacter(map, line, from, to, 0.5f, 0.75);
+        };
         const auto readWith = [&](const TemplateSet& set, double scale, std::vector<CharacterCell>& cells) {
             double narrowestPitch = 1e9;
             for (double p : set.PitchPixels)
@@ -80,13 +83,13 @@ OcrLine ReadAt(const GreyImage& window, double dotsPerInch, const OcrReadRequest
             for (const CharacterCell& cell : cells)
                 scores.push_back(ScoreCell(map, labels, cell, line.Base, set, shiftX, shiftY, context));
             if (request.FontSwitching || set.Fonts.size() == 1)
-                return ReadCells(cells, scores, set, std::vector<bool>(set.Fonts.size(), true), acceptance, faint);
+                return ReadCells(cells, scores, set, std::vector<bool>(set.Fonts.size(), true), acceptance, faint, solid);
             // One font per line: the font that reads the line best.
             Reading chosen;
             for (size_t f = 0; f < set.Fonts.size(); ++f) {
                 std::vector<bool> only(set.Fonts.size(), false);
                 only[f] = true;
-                Reading r = ReadCells(cells, scores, set, only, acceptance, faint);
+                Reading r = ReadCells(cells, scores, set, only, acceptance, faint, solid);
                 if (f == 0 || r.Rejects < chosen.Rejects ||
                     (r.Rejects == chosen.Rejects && r.MeanScore > chosen.MeanScore))
                     chosen = std::move(r);
