@@ -175,6 +175,19 @@ TEST(OcrDecode, ResolutionComesFromTheLineWhenTheHeaderIsWrongOrMissing)
     }
 }
 
+TEST(OcrDecode, FillerHeavyLinesReadAtAnyPrintSize)
+{
+    // Passport-style lines, mostly '<': the size comes from the letters.
+    const std::vector<Segment> line{{TemplateFont::OcrB, "P<ITAVERDI<<LUCA<<<<<<<<<<<<<<<<<<<<<<"}};
+    for (double size : {0.8, 1.2, 1.3}) {
+        ChequeOptions o;
+        o.HeightMm = 14;
+        o.Size = size;
+        const Cheque cheque = MakeCheque(line, o);
+        EXPECT_EQ(ReadCodeline(cheque.Image.get(), "C", 'N', 256, 0, 0, 0, 0, 0).Text, TextOf(line)) << size;
+    }
+}
+
 TEST(OcrDecode, TheSwitchReadsE13bAndOcrbOnOneLine)
 {
     const std::vector<Segment> mixed = Lines[5].Line;
