@@ -159,6 +159,19 @@ const std::vector<Degradation>& DegradationSet()
         add("signature", [](Degradation& d) { d.Signature = true; });
         add("size 0.8", [](Degradation& d) { d.Size = 0.8; });
         add("size 1.3", [](Degradation& d) { d.Size = 1.3; });
+        add("heavy blur, bilevel", [](Degradation& d) { d.BlurPx = 1.4; d.Bits = 1; });
+        add("all at once", [](Degradation& d) {
+            d.Dpi = 240;
+            d.Size = 1.1;
+            d.Bits = 1;
+            d.Threshold = 0.45;
+            d.BlurPx = 0.7;
+            d.Spread = 0.3;
+            d.Dropout = 0.02;
+            d.Speckle = 0.002;
+            d.SkewDegrees = -0.5;
+            d.Signature = true;
+        });
         return s;
     }();
     return set;
