@@ -281,11 +281,19 @@ Reading ReadCells(const std::vector<CharacterCell>& cells, const std::vector<std
     // character's height next to the line (a character run into a pen
     // stroke) stands for characters there.
     const auto solidRun = [&](double from, double step) {
-        std::string rejects;
-        for (int k = 1; k <= 3 && solid(from + k * step - 0.4 * std::abs(step), from + k * step + 0.4 * std::abs(step));
-             ++k)
-            rejects += micr::Reject;
-        return rejects;
+        // Up to six slots outward, over one blank between groups; the run
+        // ends at two empty slots.
+        std::string run, blanks;
+        for (int k = 1; k <= 6 && blanks.size() < 2; ++k) {
+            const double at = from + k * step;
+            if (solid(at - 0.4 * std::abs(step), at + 0.4 * std::abs(step))) {
+                run += blanks + micr::Reject;
+                blanks.clear();
+            } else {
+                blanks += ' ';
+            }
+        }
+        return step < 0 ? std::string(run.rbegin(), run.rend()) : run;
     };
     if (!cells.empty())
         reading.Text = solidRun(centreOf(0), -pitchOf(0));
