@@ -9,13 +9,15 @@ namespace micr {
 
 namespace {
 
-// The standard's characters as the published drawings show them: digits
-// and the transit, amount and on-us symbols stand the full nine squares, the
-// on-us and dash symbols are shorter; five widths (4, 4.5, 5, 6 and 7
-// squares), every character's right edge on the cell's right edge. Only the
-// amount of ink per column reaches the head, and the drawings keep those
-// profiles apart: no two characters' flux waveforms correlate above 0.78,
-// even with the character stretched by 6 % or shifted by a quarter square.
+// The standard's characters after its public descriptions: a grid of 0.013 in
+// squares nine high and at most seven wide; digits and the transit and amount
+// symbols the full nine squares, the on-us and dash symbols shorter; five
+// widths (here 4, 4.5, 5, 6 and 7 squares), at least four squares; every
+// character's right edge on the cell's right edge. The strokes within are
+// our drawing of each character's familiar silhouette. Only the amount of ink
+// per column reaches the head, and the drawings keep those profiles apart: no
+// two characters' flux waveforms correlate above 0.78, even with the
+// character stretched by 6 % or shifted by a quarter square.
 const std::array<E13bGlyph, 14> Glyphs = {{
     {'0', {".######", ".#..###", ".#..###", ".#..###", ".#..###", ".#..###", ".#..###", ".#..###", ".######"}},
     {'1', {"...####", "....###", ".....##", ".....##", ".....##", ".....##", "...####", "...####", "...####"}},
