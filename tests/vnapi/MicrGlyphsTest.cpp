@@ -10,7 +10,7 @@ namespace {
 
 // How alike two glyphs look to a head reading right to left: the best
 // normalised correlation of their flux waveforms (Gaussian pulses 2.5
-// samples wide, 11.65 samples a square) over stretches of +-6 % and shifts
+// samples wide, 11.65 samples a square, steps on half squares) over stretches of +-6 % and shifts
 // of +-3 samples.
 double WaveformSimilarity(const micr::E13bGlyph& a, const micr::E13bGlyph& b)
 {
@@ -22,7 +22,7 @@ double WaveformSimilarity(const micr::E13bGlyph& a, const micr::E13bGlyph& b)
         double sum = 0.0;
         for (size_t i = 0; i < x.size(); ++i)
             for (size_t j = 0; j < y.size(); ++j) {
-                const double d = i * Module * sx - (j * Module * sy + shift);
+                const double d = i * Module / 2 * sx - (j * Module / 2 * sy + shift);
                 sum += x[i] * y[j] * std::exp(-d * d / (4 * Sigma * Sigma));
             }
         return sum;
@@ -47,7 +47,7 @@ TEST(MicrGlyphs, E13bSetIsCompleteAndOnTheGrid)
         for (const char* row : g.Rows)
             ASSERT_EQ(std::string(row).size(), size_t(micr::E13bColumns)) << g.Symbol;
         // The reader syncs on the leading edge: every glyph inks its right column.
-        EXPECT_GE(micr::E13bColumnProfile(g)[6], 3) << g.Symbol;
+        EXPECT_GE(micr::E13bColumnProfile(g)[13], 3) << g.Symbol;
         int sum = 0;
         for (int step : micr::E13bFluxSteps(g))
             sum += step;
@@ -73,12 +73,18 @@ TEST(MicrGlyphs, E13bWaveformsAreDistinct)
 
 TEST(MicrGlyphs, E13bFluxStepsFollowTheColumns)
 {
-    // '1': columns 2..6 hold 2, 4, 9, 9, 9 squares; read from the right the
-    // head meets +9, then nothing, -5, -2, -2.
+    // '1': a stem two squares wide with a foot and a cap to its left; the
+    // squares 3..6 hold 4, 5, 9, 9 inked squares. Read from the right in
+    // half squares the head meets +9, nothing for two squares, -4, -1, -4.
     const micr::E13bGlyph* one = micr::FindE13bGlyph('1');
     ASSERT_NE(one, nullptr);
-    EXPECT_EQ(micr::E13bColumnProfile(*one), (std::array<int, 7>{0, 0, 2, 4, 9, 9, 9}));
-    EXPECT_EQ(micr::E13bFluxSteps(*one), (std::array<int, 8>{9, 0, 0, -5, -2, -2, 0, 0}));
+    EXPECT_EQ(micr::E13bColumnProfile(*one), (std::array<int, 14>{0, 0, 0, 0, 0, 0, 4, 4, 5, 5, 9, 9, 9, 9}));
+    EXPECT_EQ(micr::E13bFluxSteps(*one), (std::array<int, 15>{9, 0, 0, 0, -4, 0, -1, 0, -4, 0, 0, 0, 0, 0, 0}));
+    // '2' is four and a half squares wide: its left edge is a half square.
+    const micr::E13bGlyph* two = micr::FindE13bGlyph('2');
+    ASSERT_NE(two, nullptr);
+    EXPECT_EQ(micr::E13bFluxSteps(*two)[9], -6);
+    EXPECT_EQ(micr::E13bFluxSteps(*two)[10], 0);
 }
 
 TEST(MicrGlyphs, E13bMaskCoversTheSquares)
@@ -86,12 +92,57 @@ TEST(MicrGlyphs, E13bMaskCoversTheSquares)
     const GlyphMask eight = micr::RenderE13bGlyph('8', 200.0);
     EXPECT_EQ(eight.Width, 19);  // 7 x 0.013 in at 200 dpi = 18.2 pixels
     EXPECT_EQ(eight.Height, 24); // 9 x 0.013 in = 23.4 pixels
-    EXPECT_EQ(eight.At(1, 1), 255);
+    EXPECT_EQ(eight.At(1, 1), 0) << "the upper loop is narrower than the lower";
+    EXPECT_EQ(eight.At(5, 1), 255);
     EXPECT_EQ(eight.At(6, 3), 0) << "inside the upper loop";
     EXPECT_EQ(eight.At(6, 9), 255) << "the middle bar";
     // The last column is partly covered: 18.2 pixels.
-    EXPECT_NEAR(eight.At(18, 1), 0.2 * 255, 2);
+    EXPECT_NEAR(eight.At(18, 11), 0.2 * 255, 2);
+    EXPECT_EQ(eight.At(18, 1), 0);
     EXPECT_TRUE(micr::RenderE13bGlyph('x', 200.0).Coverage.empty());
+}
+
+TEST(MicrGlyphs, E13bWidthsAndHeightsAreTheStandards)
+{
+    // Width in squares, first and last inked row, and one cell that tells the
+    // character (column, row, inked), from the drawings of the standard.
+    struct Row {
+        char Symbol;
+        double Width;
+        int Top, Bottom;
+        int Column, CellRow;
+        bool Inked;
+    };
+    const Row table[] = {
+        {'0', 6.0, 0, 8, 2, 4, false},         {'1', 4.0, 0, 8, 3, 7, true},  {'2', 4.5, 0, 8, 5, 6, false},
+        {'3', 6.0, 0, 8, 1, 4, false},         {'4', 7.0, 0, 8, 0, 7, false}, {'5', 5.0, 0, 8, 6, 2, false},
+        {'6', 6.0, 0, 8, 6, 0, false},         {'7', 5.0, 0, 8, 2, 5, false}, {'8', 7.0, 0, 8, 0, 6, true},
+        {'9', 6.0, 0, 8, 1, 6, false},         {micr::E13bTransit, 7.0, 0, 8, 0, 4, true},
+        {micr::E13bAmount, 7.0, 0, 8, 6, 4, false}, {micr::E13bOnUs, 7.0, 0, 6, 5, 6, true},
+        {micr::E13bDash, 6.0, 2, 6, 3, 4, false},
+    };
+    std::set<double> widths;
+    for (const Row& row : table) {
+        const micr::E13bGlyph* g = micr::FindE13bGlyph(row.Symbol);
+        ASSERT_NE(g, nullptr) << row.Symbol;
+        EXPECT_EQ(micr::E13bWidthSquares(*g), row.Width) << row.Symbol;
+        widths.insert(row.Width);
+        int top = -1, bottom = -1;
+        for (int r = 0; r < micr::E13bRows; ++r)
+            for (int c = 0; c < micr::E13bColumns; ++c)
+                if (g->Ink(c, r)) {
+                    top = top < 0 ? r : top;
+                    bottom = r;
+                }
+        EXPECT_EQ(top, row.Top) << row.Symbol;
+        EXPECT_EQ(bottom, row.Bottom) << row.Symbol;
+        EXPECT_EQ(g->Ink(row.Column, row.CellRow), row.Inked) << row.Symbol;
+    }
+    EXPECT_EQ(widths.size(), 5u);
+    // A half square: the left half of the '2''s first column is paper.
+    const micr::E13bGlyph* two = micr::FindE13bGlyph('2');
+    EXPECT_FALSE(two->HalfInk(4, 8));
+    EXPECT_TRUE(two->HalfInk(5, 8));
 }
 
 TEST(MicrGlyphs, Cmc7HasFifteenPatternsOfTwoLongGaps)

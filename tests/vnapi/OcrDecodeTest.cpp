@@ -148,6 +148,46 @@ TEST(OcrDecode, ResolutionsAndPrintSizes)
     }
 }
 
+TEST(OcrDecode, ResolutionComesFromTheLineWhenTheHeaderIsWrongOrMissing)
+{
+    // A strip scanned at one resolution whose header says another (0: none,
+    // read as 200), read over the whole image.
+    struct Case {
+        TemplateFont Font;
+        const char* ReadType;
+        const char* Text;
+        double Dpi;
+        int32_t HeaderDpi;
+    };
+    for (const Case c : {Case{TemplateFont::E13b, "E", "T021000021T 1234567U", 150, 0},
+                         Case{TemplateFont::E13b, "E", "T021000021T 1234567U", 150, 300},
+                         Case{TemplateFont::E13b, "E", "T021000021T 1234567U", 300, 200},
+                         Case{TemplateFont::E13b, "E", "T021000021T 1234567U", 400, 0},
+                         Case{TemplateFont::OcrB, "B", "0123456789<<<<<<+", 300, 0},
+                         Case{TemplateFont::OcrA, "A", "0123456789<>+-/#", 120, 0}}) {
+        ChequeOptions o;
+        o.HeightMm = 12;
+        o.Dpi = c.Dpi;
+        o.HeaderDpi = c.HeaderDpi;
+        const Cheque cheque = MakeCheque({{c.Font, c.Text}}, o);
+        EXPECT_EQ(ReadCodeline(cheque.Image.get(), c.ReadType, 'N', 256, 0, 0, 0, 0, 0).Text, c.Text)
+            << c.Dpi << " dpi, header " << c.HeaderDpi;
+    }
+}
+
+TEST(OcrDecode, FillerHeavyLinesReadAtAnyPrintSize)
+{
+    // Passport-style lines, mostly '<': the size comes from the letters.
+    const std::vector<Segment> line{{TemplateFont::OcrB, "P<ITAVERDI<<LUCA<<<<<<<<<<<<<<<<<<<<<<"}};
+    for (double size : {0.8, 1.2, 1.3}) {
+        ChequeOptions o;
+        o.HeightMm = 14;
+        o.Size = size;
+        const Cheque cheque = MakeCheque(line, o);
+        EXPECT_EQ(ReadCodeline(cheque.Image.get(), "C", 'N', 256, 0, 0, 0, 0, 0).Text, TextOf(line)) << size;
+    }
+}
+
 TEST(OcrDecode, TheSwitchReadsE13bAndOcrbOnOneLine)
 {
     const std::vector<Segment> mixed = Lines[5].Line;

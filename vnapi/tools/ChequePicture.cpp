@@ -2,15 +2,18 @@
 // person can look at what the virtual unit scans.
 //
 //   ChequePicture [--seed N] [--index I] [--kind cheque|calibration|colour|card|white]
-//                 [--mode M] [--clear C] [--out PREFIX]
+//                 [--mode M] [--clear C] [--out PREFIX] [--degraded K]
 //
 // Writes PREFIX_front.bmp and PREFIX_back.bmp (default PREFIX "cheque").
+// --degraded K writes only PREFIX_front.bmp, the front under the K-th
+// degradation of the accuracy program's set (0 = the first).
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "docs/ChequeGenerator.h"
+#include "docs/DegradedPrint.h"
 #include "docs/DocumentScanner.h"
 #include "vnapi/ByteOrder.h"
 
@@ -42,6 +45,7 @@ int main(int argc, char** argv)
     int clear = 1;
     std::string kind = "cheque";
     std::string prefix = "cheque";
+    int degraded = -1;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string opt = argv[i];
         const char* value = argv[i + 1];
@@ -57,6 +61,8 @@ int main(int argc, char** argv)
             kind = value;
         else if (opt == "--out")
             prefix = value;
+        else if (opt == "--degraded")
+            degraded = std::atoi(value);
         else {
             std::fprintf(stderr, "unknown option %s\n", opt.c_str());
             return 2;
@@ -74,6 +80,19 @@ int main(int argc, char** argv)
         doc = MakeWhiteDocument();
     else
         doc = DefaultFeeder(seed)[index % 25];
+
+    if (degraded >= 0) {
+        const auto& set = DegradationSet();
+        if (static_cast<size_t>(degraded) >= set.size()) {
+            std::fprintf(stderr, "degradations 0 to %zu\n", set.size() - 1);
+            return 2;
+        }
+        const ImageHandle front = DegradedFront(doc, set[static_cast<size_t>(degraded)], seed);
+        const bool ok = WriteBmp(prefix + "_front.bmp", *front);
+        std::printf("%s (%s)\ncodeline: %s\n", ok ? "written" : "write failed", set[static_cast<size_t>(degraded)].Name,
+                    doc.Codeline.c_str());
+        return ok ? 0 : 1;
+    }
 
     PrintJob job;
     job.Endorse = true;

@@ -31,22 +31,47 @@ bool Recompute(CharacterCell& cell, const std::vector<int>& labels, int width)
 
 std::vector<CharacterCell> CutCharacters(const InkMap& map, const std::vector<Component>& components,
                                          const std::vector<int>& labels, const TextLine& line, double groupWidth,
-                                         double pitch)
+                                         double pitch, double widest)
 {
+    const auto tall = [&](int i) { return components[i].HeightPx() >= 0.6 * line.CharacterHeight; };
+    const double oneCharacter = widest + 1.0;
     std::vector<CharacterCell> groups;
-    for (int i : line.Members) {
+    std::vector<bool> groupTall;
+    const std::vector<int>& members = line.Members;
+    for (size_t k = 0; k < members.size(); ++k) {
+        const int i = members[k];
         const Component& c = components[i];
         if (!groups.empty()) {
             CharacterCell& g = groups.back();
             const int left = std::min(g.From, c.Left), right = std::max(g.To, c.Right);
-            if (right - left <= groupWidth) {
+            bool join = right - left <= groupWidth;
+            if (join && tall(i) && groupTall.back() && right - left > oneCharacter)
+                join = false;
+            if (join && !tall(i)) {
+                // The next piece of full height: when it cannot join this
+                // group and this piece lies nearer to it, it starts there.
+                for (size_t n = k + 1; n < members.size(); ++n) {
+                    const Component& t = components[members[n]];
+                    if (!tall(members[n]))
+                        continue;
+                    const bool apart = std::max(right, t.Right) - left > groupWidth ||
+                        (groupTall.back() && std::max(right, t.Right) - left > oneCharacter);
+                    if (apart && std::max(c.Right, t.Right) - c.Left <= oneCharacter &&
+                        t.Left - c.Right < c.Left - g.To)
+                        join = false;
+                    break;
+                }
+            }
+            if (join) {
                 g.Members.push_back(i);
                 g.From = left;
                 g.To = right;
+                groupTall.back() = groupTall.back() || tall(i);
                 continue;
             }
         }
         groups.push_back({{i}, c.Left, c.Right});
+        groupTall.push_back(tall(i));
     }
 
     std::vector<CharacterCell> cells;

@@ -209,7 +209,7 @@ std::vector<Match> ScoreCell(const InkMap& map, const std::vector<int>& labels, 
     return scores;
 }
 
-bool HasFaintCharacter(const InkMap& map, const TextLine& line, double from, double to)
+bool HasFaintCharacter(const InkMap& map, const TextLine& line, double from, double to, float level, double height)
 {
     const int x0 = std::max(0, static_cast<int>(std::floor(from)));
     const int x1 = std::min(map.Width, static_cast<int>(std::ceil(to)));
@@ -223,7 +223,7 @@ bool HasFaintCharacter(const InkMap& map, const TextLine& line, double from, dou
     std::vector<uint8_t> weak(static_cast<size_t>(w) * ht);
     for (int y = 0; y < ht; ++y)
         for (int x = 0; x < w; ++x)
-            weak[static_cast<size_t>(y) * w + x] = map.At(x0 + x, y0 + y) >= 0.33f;
+            weak[static_cast<size_t>(y) * w + x] = map.At(x0 + x, y0 + y) >= level;
     std::vector<int> stack;
     for (int start = 0; start < w * ht; ++start) {
         if (!weak[start])
@@ -249,7 +249,8 @@ bool HasFaintCharacter(const InkMap& map, const TextLine& line, double from, dou
                     }
                 }
         }
-        const bool sized = bottom - top + 1 >= 0.35 * h || right - left + 1 >= 0.5 * w;
+        const bool sized = height > 0 ? bottom - top + 1 >= height * h
+                                       : bottom - top + 1 >= 0.35 * h || right - left + 1 >= 0.5 * w;
         if (sized && area >= 0.15 * (bottom - top + 1) * (right - left + 1) && area >= 0.04 * h * h)
             return true;
     }
@@ -258,7 +259,7 @@ bool HasFaintCharacter(const InkMap& map, const TextLine& line, double from, dou
 
 Reading ReadCells(const std::vector<CharacterCell>& cells, const std::vector<std::vector<Match>>& scores,
                   const TemplateSet& set, const std::vector<bool>& fonts, const OcrAcceptance& acceptance,
-                  const FaintInk& faint)
+                  const FaintInk& faint, const FaintInk& solid)
 {
     Reading reading;
     for (size_t i = 0; i < cells.size(); ++i) {
@@ -275,16 +276,27 @@ Reading ReadCells(const std::vector<CharacterCell>& cells, const std::vector<std
 
     const auto pitchOf = [&](size_t i) { return set.PitchPixels[set.Templates[reading.TemplateOf[i]].FontIndex]; };
     const auto centreOf = [&](size_t i) { return (cells[i].Left + cells[i].Right) / 2.0; };
-    // Faint characters just before the first and after the last one.
-    const auto faintRun = [&](double from, double step) {
-        std::string rejects;
-        for (int k = 1; k <= 3 && faint(from + k * step - 0.4 * std::abs(step), from + k * step + 0.4 * std::abs(step));
-             ++k)
-            rejects += micr::Reject;
-        return rejects;
+    // Beyond the first and the last character cut out, faint ink is as
+    // likely a smudge or the edge of a stamp: only solid ink of a
+    // character's height next to the line (a character run into a pen
+    // stroke) stands for characters there.
+    const auto solidRun = [&](double from, double step) {
+        // Up to six slots outward, over one blank between groups; the run
+        // ends at two empty slots.
+        std::string run, blanks;
+        for (int k = 1; k <= 6 && blanks.size() < 2; ++k) {
+            const double at = from + k * step;
+            if (solid(at - 0.4 * std::abs(step), at + 0.4 * std::abs(step))) {
+                run += blanks + micr::Reject;
+                blanks.clear();
+            } else {
+                blanks += ' ';
+            }
+        }
+        return step < 0 ? std::string(run.rbegin(), run.rend()) : run;
     };
     if (!cells.empty())
-        reading.Text = faintRun(centreOf(0), -pitchOf(0));
+        reading.Text = solidRun(centreOf(0), -pitchOf(0));
     for (size_t i = 0; i < cells.size(); ++i) {
         if (i > 0) {
             // A gap of more than a pitch and a half holds blanks, or faint
@@ -304,8 +316,7 @@ Reading ReadCells(const std::vector<CharacterCell>& cells, const std::vector<std
         reading.MeanScore += reading.Characters[i].Score;
     }
     if (!cells.empty()) {
-        const std::string after = faintRun(centreOf(cells.size() - 1), pitchOf(cells.size() - 1));
-        reading.Text += after;
+        reading.Text += solidRun(centreOf(cells.size() - 1), pitchOf(cells.size() - 1));
         reading.MeanScore /= static_cast<double>(cells.size());
         reading.Rejects = static_cast<int>(std::count(reading.Text.begin(), reading.Text.end(), micr::Reject));
     }

@@ -38,15 +38,21 @@ struct Reading {
 // have been cut out: a blob of weak ink (a third of the contrast or more) of
 // a character's height or width. Tint, pattern and noise stay below that or
 // stay in specks and threads.
-bool HasFaintCharacter(const InkMap& map, const TextLine& line, double from, double to);
+// With level and height given: a blob of ink of at least that level and that
+// share of the character height.
+bool HasFaintCharacter(const InkMap& map, const TextLine& line, double from, double to, float level = 0.33f,
+                       double height = 0.0);
 
 // faint(from, to): whether the columns hold ink too faint to be cut out as
 // a character (a smudged or washed-out character), which is then reported as
 // a reject rather than left out.
 using FaintInk = std::function<bool(double from, double to)>;
 
+// solid(from, to): whether the columns hold ink of full strength and
+// character height that was not cut out (a character run into a stroke);
+// only such ink stands for a character beyond the line's ends.
 Reading ReadCells(const std::vector<CharacterCell>& cells, const std::vector<std::vector<Match>>& scores,
                   const TemplateSet& set, const std::vector<bool>& fonts, const OcrAcceptance& acceptance,
-                  const FaintInk& faint);
+                  const FaintInk& faint, const FaintInk& solid);
 
 } // namespace decode::ocr

@@ -111,6 +111,32 @@ GlyphMask Downsample(const GlyphMask& hi, int left, int top, int factor, int pha
     return lo;
 }
 
+// The mask with its ink grown by reach pixels on every side (print whose
+// toner spread), the mask widened to hold it.
+GlyphMask Embolden(const GlyphMask& mask, int reach)
+{
+    GlyphMask out;
+    out.Width = mask.Width + 2 * reach;
+    out.Height = mask.Height + 2 * reach;
+    std::vector<uint8_t> rows(static_cast<size_t>(out.Width) * mask.Height, 0);
+    for (int y = 0; y < mask.Height; ++y)
+        for (int x = 0; x < out.Width; ++x) {
+            uint8_t v = 0;
+            for (int sx = x - 2 * reach; sx <= x; ++sx)
+                v = std::max(v, mask.At(sx, y));
+            rows[static_cast<size_t>(y) * out.Width + x] = v;
+        }
+    out.Coverage.assign(static_cast<size_t>(out.Width) * out.Height, 0);
+    for (int y = 0; y < out.Height; ++y)
+        for (int x = 0; x < out.Width; ++x) {
+            uint8_t v = 0;
+            for (int sy = std::max(0, y - 2 * reach); sy <= std::min(mask.Height - 1, y); ++sy)
+                v = std::max(v, rows[static_cast<size_t>(sy) * out.Width + x]);
+            out.Coverage[static_cast<size_t>(y) * out.Width + x] = v;
+        }
+    return out;
+}
+
 FontFace FaceOf(TemplateFont font) { return font == TemplateFont::OcrA ? FontFace::OcrA : FontFace::OcrB; }
 
 } // namespace
@@ -206,19 +232,27 @@ TemplateSet BuildTemplates(const std::vector<FontAlphabet>& fonts, double dotsPe
             }
             if (hi.Width <= 0 || hi.Height <= 0)
                 continue;
-            for (int py = 0; py < phases; ++py)
-                for (int px = 0; px < phases; ++px) {
-                    int left = 0, top = 0;
-                    const GlyphMask lo =
-                        Downsample(hi, hiLeft, hiTop, Factor, px * Factor / phases, py * Factor / phases, left, top);
-                    CharTemplate t;
-                    if (!MakeTemplate(symbol, fontIndex, lo, left, top, t))
-                        continue;
-                    if (px == 0 && py == 0 && symbol >= '0' && symbol <= '9')
-                        digitHeights.push_back(t.SolidHeight);
-                    set.MaxWidth = std::max(set.MaxWidth, static_cast<double>(t.Width));
-                    set.Templates.push_back(std::move(t));
-                }
+            // Also the character as toner that spread prints it, a tenth of
+            // a millimetre bolder all round.
+            const int bold = std::max(1, static_cast<int>(std::lround(0.1 * hiDpi / 25.4)));
+            const GlyphMask heavy = Embolden(hi, bold);
+            for (int weight = 0; weight < 2; ++weight)
+                for (int py = 0; py < phases; ++py)
+                    for (int px = 0; px < phases; ++px) {
+                        int left = 0, top = 0;
+                        const GlyphMask lo = weight == 0
+                            ? Downsample(hi, hiLeft, hiTop, Factor, px * Factor / phases, py * Factor / phases, left, top)
+                            : Downsample(heavy, hiLeft - bold, hiTop - bold, Factor, px * Factor / phases,
+                                         py * Factor / phases, left, top);
+                        CharTemplate t;
+                        if (!MakeTemplate(symbol, fontIndex, lo, left, top, t))
+                            continue;
+                        if (weight == 0 && px == 0 && py == 0 && symbol >= '0' && symbol <= '9')
+                            digitHeights.push_back(t.SolidHeight);
+                        if (weight == 0)
+                            set.MaxWidth = std::max(set.MaxWidth, static_cast<double>(t.Width));
+                        set.Templates.push_back(std::move(t));
+                    }
         }
         if (!digitHeights.empty()) {
             std::sort(digitHeights.begin(), digitHeights.end());

@@ -357,17 +357,18 @@ void DrawE13bCharacter(Canvas& canvas, const micr::E13bGlyph& glyph, double righ
     const double m = micr::E13bModuleMm;
     const double left = docLengthMm - rightMm - micr::E13bColumns * m;
     const double top = docHeightMm - bottomMm - micr::E13bHeightMm;
+    const double half = micr::E13bHalfModuleMm;
     for (int r = 0; r < micr::E13bRows; ++r) {
         int c = 0;
-        while (c < micr::E13bColumns) {
-            if (!glyph.Ink(c, r)) {
+        while (c < micr::E13bHalfColumns) {
+            if (!glyph.HalfInk(c, r)) {
                 ++c;
                 continue;
             }
             int end = c;
-            while (end < micr::E13bColumns && glyph.Ink(end, r))
+            while (end < micr::E13bHalfColumns && glyph.HalfInk(end, r))
                 ++end;
-            canvas.FillRect(left + c * m, top + r * m, left + end * m, top + (r + 1) * m, MicrInk);
+            canvas.FillRect(left + c * half, top + r * m, left + end * half, top + (r + 1) * m, MicrInk);
             c = end;
         }
     }

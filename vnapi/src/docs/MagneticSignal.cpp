@@ -67,7 +67,8 @@ std::vector<FluxStep> MagneticInk(const DocumentSpec& doc)
             const auto flux = micr::E13bFluxSteps(*g);
             for (size_t j = 0; j < flux.size(); ++j)
                 if (flux[j] != 0)
-                    steps.push_back({pc.RightMm + static_cast<double>(j) * m, flux[j] / double(micr::E13bRows)});
+                    steps.push_back({pc.RightMm + static_cast<double>(j) * micr::E13bHalfModuleMm,
+                                     flux[j] / double(micr::E13bRows)});
         }
     } else if (doc.Micr == MicrFont::CMC7) {
         const double heightRatio = micr::Cmc7HeightMm / micr::E13bHeightMm;

@@ -121,7 +121,7 @@ Match MatchE13b(const Signal& s, double lead, double moduleSamples)
             for (size_t j = 0; j < steps.size(); ++j) {
                 if (steps[j] == 0)
                     continue;
-                const double centre = lead + static_cast<double>(j) * module;
+                const double centre = lead + static_cast<double>(j) * module / 2.0; // half squares
                 const double h = steps[j] / double(E13bRows);
                 const long lo = std::max(first, static_cast<long>(std::floor(centre)) - reach);
                 const long hi = std::min(last, static_cast<long>(std::ceil(centre)) + reach);

@@ -9,25 +9,45 @@ namespace micr {
 
 namespace {
 
-// The shapes were chosen so that no two glyphs give column profiles whose
-// flux waveforms correlate above 0.78, even with the character stretched by
-// 6 % or shifted by a quarter of a square: a reader can tell every pair apart
-// with margin.
+// The standard's characters after its public descriptions: a grid of 0.013 in
+// squares nine high and at most seven wide; digits and the transit and amount
+// symbols the full nine squares, the on-us and dash symbols shorter; five
+// widths (here 4, 4.5, 5, 6 and 7 squares), at least four squares; every
+// character's right edge on the cell's right edge. The strokes within are
+// our drawing of each character's familiar silhouette. Only the amount of ink
+// per column reaches the head, and the drawings keep those profiles apart: no
+// two characters' flux waveforms correlate above 0.78, even with the
+// character stretched by 6 % or shifted by a quarter square.
 const std::array<E13bGlyph, 14> Glyphs = {{
-    {'0', {"..#####", "..#...#", "..#...#", "..#...#", "..#..##", "..#..##", "..#..##", "..#..##", "..#####"}},
-    {'1', {"...####", "...####", "....###", "....###", "....###", "....###", "....###", "..#####", "..#####"}},
-    {'2', {"..#####", "..#####", "....###", "..#####", "..###..", "..###..", "..###..", "..###..", "..#####"}},
-    {'3', {".######", ".....##", ".....##", ".######", ".....##", ".....##", ".....##", ".....##", ".######"}},
-    {'4', {".#..###", ".#..###", ".#..###", ".#..###", ".######", "....###", "....###", "....###", "....###"}},
-    {'5', {".######", ".#.....", ".#.....", ".#.....", ".######", "......#", "......#", "......#", ".######"}},
-    {'6', {".######", ".###...", ".###...", ".###...", ".######", ".###.##", ".###.##", ".###.##", ".######"}},
-    {'7', {"..#####", "..#####", "......#", "......#", "......#", "......#", "......#", "......#", "......#"}},
-    {'8', {"#######", "#....##", "#....##", "#######", "#....##", "#....##", "#....##", "#....##", "#######"}},
-    {'9', {"#######", "##....#", "##....#", "##....#", "#######", "....###", "....###", "....###", "#######"}},
-    {E13bTransit, {"##...##", "##...##", "##...##", "##.....", "##.....", "##.....", "##...##", "##...##", "##...##"}},
-    {E13bOnUs, {".##.###", ".##.###", ".##.###", ".##.###", ".##....", ".##....", ".......", ".......", "......."}},
-    {E13bAmount, {"..##.##", "..##.##", "..##...", "..##...", "..##...", "..##...", "..##...", "..##.##", "..##.##"}},
-    {E13bDash, {".......", ".......", ".......", "###.###", "###.###", "###.###", ".......", ".......", "......."}},
+    {'0', {".######", ".#..###", ".#..###", ".#..###", ".#..###", ".#..###", ".#..###", ".#..###", ".######"}},
+    {'1', {"...####", "....###", ".....##", ".....##", ".....##", ".....##", "...####", "...####", "...####"}},
+    {'2', {"..[####", "......#", "......#", "......#", "..[####", "..[##..", "..[##..", "..[####", "..[####"}},
+    {'3', {".#####.", "....##.", "....##.", "....##.", "..#####", "....###", "....###", "....###", ".######"}},
+    {'4', {"#....##", "#....##", "#....##", "#....##", "#######", "#######", ".....##", ".....##", ".....##"}},
+    {'5', {"..#####", "..##...", "..##...", "..##...", "..#####", ".....##", ".....##", ".....##", "..#####"}},
+    {'6', {".#####.", ".##....", ".##....", ".##....", ".######", ".##...#", ".##...#", ".##...#", ".######"}},
+    {'7', {"..#####", "..#####", "......#", "......#", "....###", "....###", "....###", "....###", "....###"}},
+    {'8', {".#####.", ".#...#.", ".#...#.", ".#####.", "#######", "##...##", "##...##", "##...##", "#######"}},
+    {'9', {".######", ".##..##", ".##..##", ".##..##", ".######", ".....##", ".....##", ".....##", ".....##"}},
+    {E13bTransit, {"##..###", "##..###", "##..###", "##.....", "##.....", "##.....", "##..###", "##..###", "##..###"}},
+    {E13bOnUs, {"##.##..", "##.##..", "##.##..", "##.####", "##.####", ".....##", ".....##", ".......", "......."}},
+    {E13bAmount, {"#..##.#", "#..##.#", "...##..", "...##..", "...##..", "...##..", "...##..", "#..##.#", "#..##.#"}},
+    {E13bDash, {".......", ".......", ".##.##.", ".##.###", ".##.###", ".##.###", ".##.##.", ".......", "......."}},
+}};
+
+// The silhouettes CMC7 digits are cut to, one row of seven stroke columns
+// per ninth of the height, top first.
+const std::array<std::array<const char*, 9>, 10> Cmc7Outlines = {{
+    {"..#####", "..#...#", "..#...#", "..#...#", "..#..##", "..#..##", "..#..##", "..#..##", "..#####"},
+    {"...####", "...####", "....###", "....###", "....###", "....###", "....###", "..#####", "..#####"},
+    {"..#####", "..#####", "....###", "..#####", "..###..", "..###..", "..###..", "..###..", "..#####"},
+    {".######", ".....##", ".....##", ".######", ".....##", ".....##", ".....##", ".....##", ".######"},
+    {".#..###", ".#..###", ".#..###", ".#..###", ".######", "....###", "....###", "....###", "....###"},
+    {".######", ".#.....", ".#.....", ".#.....", ".######", "......#", "......#", "......#", ".######"},
+    {".######", ".###...", ".###...", ".###...", ".######", ".###.##", ".###.##", ".###.##", ".######"},
+    {"..#####", "..#####", "......#", "......#", "......#", "......#", "......#", "......#", "......#"},
+    {"#######", "#....##", "#....##", "#######", "#....##", "#....##", "#....##", "#....##", "#######"},
+    {"#######", "##....#", "##....#", "##....#", "#######", "....###", "....###", "....###", "#######"},
 }};
 
 // Two long gaps among six: the fifteen pairs in order, one per character.
@@ -76,22 +96,31 @@ const E13bGlyph* FindE13bGlyph(char symbol)
     return nullptr;
 }
 
-std::array<int, E13bColumns> E13bColumnProfile(const E13bGlyph& glyph)
+std::array<int, E13bHalfColumns> E13bColumnProfile(const E13bGlyph& glyph)
 {
-    std::array<int, E13bColumns> profile{};
-    for (int c = 0; c < E13bColumns; ++c)
+    std::array<int, E13bHalfColumns> profile{};
+    for (int h = 0; h < E13bHalfColumns; ++h)
         for (int r = 0; r < E13bRows; ++r)
-            profile[static_cast<size_t>(c)] += glyph.Ink(c, r) ? 1 : 0;
+            profile[static_cast<size_t>(h)] += glyph.HalfInk(h, r) ? 1 : 0;
     return profile;
 }
 
-std::array<int, E13bColumns + 1> E13bFluxSteps(const E13bGlyph& glyph)
+double E13bWidthSquares(const E13bGlyph& glyph)
 {
     const auto profile = E13bColumnProfile(glyph);
-    std::array<int, E13bColumns + 1> steps{};
+    int first = 0;
+    while (first < E13bHalfColumns && profile[static_cast<size_t>(first)] == 0)
+        ++first;
+    return (E13bHalfColumns - first) / 2.0;
+}
+
+std::array<int, E13bHalfColumns + 1> E13bFluxSteps(const E13bGlyph& glyph)
+{
+    const auto profile = E13bColumnProfile(glyph);
+    std::array<int, E13bHalfColumns + 1> steps{};
     int before = 0;
-    for (int j = 0; j <= E13bColumns; ++j) {
-        const int column = E13bColumns - 1 - j; // read from the right
+    for (int j = 0; j <= E13bHalfColumns; ++j) {
+        const int column = E13bHalfColumns - 1 - j; // read from the right
         const int now = column >= 0 ? profile[static_cast<size_t>(column)] : 0;
         steps[static_cast<size_t>(j)] = now - before;
         before = now;
@@ -106,21 +135,22 @@ GlyphMask RenderE13bGlyph(char symbol, double dotsPerInch)
     if (!glyph || dotsPerInch <= 0)
         return mask;
     const double module = E13bModuleInch * dotsPerInch;
+    const double half = module / 2.0;
     mask.Width = static_cast<int>(std::ceil(E13bColumns * module));
     mask.Height = static_cast<int>(std::ceil(E13bRows * module));
     mask.Coverage.assign(static_cast<size_t>(mask.Width) * mask.Height, 0);
     for (int r = 0; r < E13bRows; ++r) {
         // Runs of squares in a row become one rectangle, so no seams show.
         int c = 0;
-        while (c < E13bColumns) {
-            if (!glyph->Ink(c, r)) {
+        while (c < E13bHalfColumns) {
+            if (!glyph->HalfInk(c, r)) {
                 ++c;
                 continue;
             }
             int end = c;
-            while (end < E13bColumns && glyph->Ink(end, r))
+            while (end < E13bHalfColumns && glyph->HalfInk(end, r))
                 ++end;
-            AddRect(mask, c * module, r * module, end * module, (r + 1) * module);
+            AddRect(mask, c * half, r * module, end * half, (r + 1) * module);
             c = end;
         }
     }
@@ -153,15 +183,15 @@ std::array<double, Cmc7Strokes> Cmc7StrokeLefts(const Cmc7Glyph& glyph)
 std::array<StrokeSpan, Cmc7Strokes> Cmc7StrokeSpans(const Cmc7Glyph& glyph)
 {
     std::array<StrokeSpan, Cmc7Strokes> spans{};
-    // Digits borrow the outline of the E13B digit; a stroke keeps at least
-    // half the height so that every stroke reads magnetically.
-    const E13bGlyph* outline = FindE13bGlyph(glyph.Symbol);
-    if (glyph.Symbol >= '0' && glyph.Symbol <= '9' && outline) {
+    // Digits are cut to a digit's silhouette; a stroke keeps at least half
+    // the height so that every stroke reads magnetically.
+    if (glyph.Symbol >= '0' && glyph.Symbol <= '9') {
+        const auto& outline = Cmc7Outlines[static_cast<size_t>(glyph.Symbol - '0')];
         for (int c = 0; c < Cmc7Strokes; ++c) {
             int top = -1;
             int bottom = -1;
             for (int r = 0; r < E13bRows; ++r)
-                if (outline->Ink(c, r)) {
+                if (outline[static_cast<size_t>(r)][c] == '#') {
                     if (top < 0)
                         top = r;
                     bottom = r;

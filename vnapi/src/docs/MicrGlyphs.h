@@ -1,8 +1,8 @@
-// The magnetic fonts the virtual unit prints and reads: E13B glyphs on the
-// 7 x 9 grid of 0.013 in squares, and CMC7 characters of seven vertical
-// strokes. The shapes are this library's own; what a reader relies on is the
-// grid, the pitch and, for E13B, that every glyph's column profile differs
-// from every other's (the head sees only the amount of ink per column).
+// The magnetic fonts the virtual unit prints and reads: E13B, the fourteen
+// characters of the bank codeline standard drawn on its grid of 0.013 in
+// squares (9 high, at most 7 wide, right-aligned in the 0.125 in cell), and
+// CMC7 characters of seven vertical strokes. The E13B table is the one source
+// of the printed, magnetic and optical shapes.
 #pragma once
 
 #include <array>
@@ -22,26 +22,42 @@ constexpr double E13bModuleMm = E13bModuleInch * 25.4;
 constexpr double E13bPitchMm = E13bPitchInch * 25.4;
 constexpr double E13bHeightMm = E13bHeightInch * 25.4;
 
-// One glyph; rows top first, '#' is an inked square. Every glyph has ink in
-// its rightmost column, so the head meets each character at the same place.
+// Edges of some strokes fall on half squares, so shapes are kept in half
+// columns of 0.0065 in.
+constexpr int E13bHalfColumns = 2 * E13bColumns;
+constexpr double E13bHalfModuleMm = E13bModuleMm / 2.0;
+
+// One glyph; rows top first, one character per square: '#' inked, '.' paper,
+// '[' only its right half inked, ']' only its left half. Every glyph has ink
+// in its rightmost column, so the head meets each character at the same place.
 struct E13bGlyph {
     char Symbol = 0;
     std::array<const char*, E13bRows> Rows{};
-    bool Ink(int column, int row) const { return Rows[static_cast<size_t>(row)][column] == '#'; }
+    // Half column h (0..13, left to right) of a row.
+    bool HalfInk(int half, int row) const
+    {
+        const char c = Rows[static_cast<size_t>(row)][half / 2];
+        return c == '#' || (c == '[' && half % 2 == 1) || (c == ']' && half % 2 == 0);
+    }
+    // Any ink in the square.
+    bool Ink(int column, int row) const { return HalfInk(2 * column, row) || HalfInk(2 * column + 1, row); }
 };
 
 // '0'..'9', then the transit 'T', on-us 'U', amount '$' and dash '-' symbols.
 const std::array<E13bGlyph, 14>& E13bGlyphs();
 const E13bGlyph* FindE13bGlyph(char symbol);
 
-// Inked squares per column, left to right.
-std::array<int, E13bColumns> E13bColumnProfile(const E13bGlyph& glyph);
+// Inked squares per half column, left to right.
+std::array<int, E13bHalfColumns> E13bColumnProfile(const E13bGlyph& glyph);
+
+// Width of the inked part in squares (4 to 7, in halves).
+double E13bWidthSquares(const E13bGlyph& glyph);
 
 // The flux steps a head reading from right to left meets: entry j is the
-// change in inked squares at the j-th column boundary counted from the
-// glyph's right edge (0 = right edge, 7 = left edge); positive where ink
-// begins.
-std::array<int, E13bColumns + 1> E13bFluxSteps(const E13bGlyph& glyph);
+// change in inked squares at the j-th half-column boundary counted from the
+// glyph's right edge (0 = right edge, 14 = left edge of the cell); positive
+// where ink begins.
+std::array<int, E13bHalfColumns + 1> E13bFluxSteps(const E13bGlyph& glyph);
 
 // Coverage mask of one glyph at a resolution, one pixel row per image row,
 // cell width E13bColumns squares; 255 is full ink. Empty mask for an unknown
