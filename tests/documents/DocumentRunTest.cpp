@@ -392,11 +392,11 @@ TEST_F(DocumentRun, DocumentCommandOpensIdentifiesAndClosesAroundTheDialog)
 
 TEST(ImageNames, NumbersAndFormats)
 {
-    EXPECT_EQ(DocumentImageName("/p/", 7, 11, true), "/p/Images/Image_0007FF.bmp");
-    EXPECT_EQ(DocumentImageName("/p/", 7, 10, false), "/p/Images/Image_0007BB.jpg");
-    EXPECT_EQ(DocumentImageName("/p/", 12345, 29, true), "/p/Images/Image_12345FF.tif");
-    EXPECT_EQ(DocumentImageName("/p/", 0, 0, true), "");
-    EXPECT_EQ(DocumentImageName("/p/", 0, 12, true), "");
+    EXPECT_EQ(DocumentImageName("/p/Images", 7, 11, true), "/p/Images/Image_0007FF.bmp");
+    EXPECT_EQ(DocumentImageName("/p/Images", 7, 10, false), "/p/Images/Image_0007BB.jpg");
+    EXPECT_EQ(DocumentImageName("/p/Images", 12345, 29, true), "/p/Images/Image_12345FF.tif");
+    EXPECT_EQ(DocumentImageName("/p/Images", 0, 0, true), "");
+    EXPECT_EQ(DocumentImageName("/p/Images", 0, 12, true), "");
 }
 
 TEST(ImageSavingCalls, EachFormatItsOperation)
