@@ -173,26 +173,25 @@ int32_t BoxClientApi::VnDisconnect(uint16_t unit, VnWindow window)
     return code;
 }
 
-int32_t BoxClientApi::Vn_SetIPAddress(uint16_t connectionType, const char* ipAddress, uint16_t port)
+int32_t BoxClientApi::RecordAddress(int32_t code, uint16_t connectionType, const char* host, uint16_t port)
 {
-    const int32_t code = Local->Vn_SetIPAddress(connectionType, ipAddress, port);
     if (code == VnReplyOk && connectionType == VnConnectionNetworkBox) {
         std::lock_guard lock(AddressMutex);
-        Host = ipAddress ? ipAddress : "";
+        Host = host ? host : "";
         Port = port ? port : DefaultBoxPort;
     }
     return code;
 }
 
+int32_t BoxClientApi::Vn_SetIPAddress(uint16_t connectionType, const char* ipAddress, uint16_t port)
+{
+    return RecordAddress(Local->Vn_SetIPAddress(connectionType, ipAddress, port), connectionType, ipAddress, port);
+}
+
 int32_t BoxClientApi::VnSetNetworkNodeName(uint16_t connectionType, const char* nodeName, uint16_t port)
 {
-    const int32_t code = Local->VnSetNetworkNodeName(connectionType, nodeName, port);
-    if (code == VnReplyOk && connectionType == VnConnectionNetworkBox) {
-        std::lock_guard lock(AddressMutex);
-        Host = nodeName ? nodeName : "";
-        Port = port ? port : DefaultBoxPort;
-    }
-    return code;
+    // Node names go to the system resolver when the box is opened.
+    return RecordAddress(Local->VnSetNetworkNodeName(connectionType, nodeName, port), connectionType, nodeName, port);
 }
 
 int32_t BoxClientApi::Varn_Identify(uint16_t unit, VnWindow window, uint8_t* featureBytes, char* deviceModel,

@@ -160,6 +160,8 @@ private:
     // Remote() is true while the open unit is the box's.
     bool Remote();
     int32_t OpenBox(bool viaConnect, uint16_t* unitHandle);
+    // Keeps the box's address when the local library took it; returns code.
+    int32_t RecordAddress(int32_t code, uint16_t connectionType, const char* host, uint16_t port);
     // One operation over the box; reply holds the out-values when the
     // returned code came from the box. A broken connection gives -64.
     int32_t Call(Op op, std::vector<Value> arguments, Frame* reply = nullptr);
