@@ -1,15 +1,19 @@
 # make run  : install what is missing, build, start the bench on the virtual unit
 # make test : install what is missing, build, run every test (plain and sanitizer builds)
 # make test-tsan : the worker-thread tests alone under the thread sanitizer
+# make fuzz : the libFuzzer targets, each for FUZZ_SECONDS (60 by default)
 # make mutate : seed small faults one at a time and report those the tests miss
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test test-plain test-asan asan-build test-tsan include-graph clean mutate
+.PHONY: all deps configure build run test test-plain test-asan asan-build test-tsan include-graph clean mutate \
+        fuzz-build fuzz test-fuzz
 
 all: build
 
@@ -47,10 +51,27 @@ test-tsan: deps
 include-graph:
 	@python3 scripts/include-graph.py
 
-test: include-graph test-plain test-asan
+# The fuzz targets need clang and build on their own (fuzz/CMakeLists.txt).
+fuzz-build: deps
+	@cmake -S fuzz -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS)
+
+# A short run of every target on its corpus, as a smoke test.
+test-fuzz: fuzz-build
+	@cd $(FUZZ_BUILD) && ctest --output-on-failure
+
+fuzz: fuzz-build
+	@for target in $(FUZZ_BUILD)/*Fuzz; do \
+	    echo "$$target: $(FUZZ_SECONDS) s"; \
+	    mkdir -p $(FUZZ_BUILD)/corpus-$$(basename $$target); \
+	    $$target -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=1024 -print_final_stats=1 \
+	        $(FUZZ_BUILD)/corpus-$$(basename $$target) || exit 1; \
+	done
+
+test: include-graph test-plain test-asan test-fuzz
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)
 
 # Seeds the faults listed in scripts/mutations.txt one at a time and reports
 # the ones the tests miss. Uses a build folder of its own; not part of "test".
