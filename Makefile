@@ -60,12 +60,17 @@ fuzz-build: deps
 test-fuzz: fuzz-build
 	@cd $(FUZZ_BUILD) && ctest --output-on-failure
 
+# FUZZ_TARGETS picks some (make fuzz FUZZ_TARGETS="BmpFuzz TiffFuzz").
+FUZZ_TARGETS ?=
 fuzz: fuzz-build
-	@for target in $(FUZZ_BUILD)/*Fuzz; do \
-	    echo "$$target: $(FUZZ_SECONDS) s"; \
-	    mkdir -p $(FUZZ_BUILD)/corpus-$$(basename $$target); \
-	    $$target -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=1024 -print_final_stats=1 \
-	        $(FUZZ_BUILD)/corpus-$$(basename $$target) || exit 1; \
+	@names="$(FUZZ_TARGETS)"; [ -n "$$names" ] || names=$$(cd $(FUZZ_BUILD) && find . -maxdepth 1 -type f -name "*Fuzz" -printf "%f\n" | sort); \
+	for name in $$names; do \
+	    echo "$$name: $(FUZZ_SECONDS) s"; \
+	    mkdir -p $(FUZZ_BUILD)/corpus-$$name $(FUZZ_BUILD)/crashes; \
+	    dict=; [ -f fuzz/$$name.dict ] && dict=-dict=fuzz/$$name.dict; \
+	    $(FUZZ_BUILD)/$$name -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=1024 -timeout=10 -print_final_stats=1 \
+	        -artifact_prefix=$(FUZZ_BUILD)/crashes/$$name- $$dict \
+	        $(FUZZ_BUILD)/corpus-$$name $(FUZZ_BUILD)/seeds-$$name || exit 1; \
 	done
 
 test: include-graph test-plain test-asan test-fuzz
