@@ -264,6 +264,31 @@ TEST_F(BmpFileTest, AnImageSizeClaimingMoreThanTheBlockIsNotWritten)
     EXPECT_FALSE(std::filesystem::exists(PathOf("claims.bmp")));
 }
 
+// Found by the fuzzer: a valid bitmap whose colour-count fields hold
+// leftovers (here those of the input it found) was written with them, and the
+// file then claimed more colours than its table and could not be read back.
+TEST_F(BmpFileTest, ColourCountsOfTheBlockDoNotReachTheFile)
+{
+    struct Case {
+        uint16_t Bits;
+        uint32_t ColorsUsed;
+        uint32_t ColorsImportant;
+    } cases[] = {{1, 0xA300A2A2, 0xA4A400A3}, {1, 3, 0}, {4, 17, 17}, {8, 257, 0}, {24, 1, 1}, {8, 2, 2}};
+    for (const Case& c : cases) {
+        auto image = Pattern(33, 9, c.Bits, 200);
+        le::WriteU32(image->Bytes().data() + 32, c.ColorsUsed);
+        le::WriteU32(image->Bytes().data() + 36, c.ColorsImportant);
+        ASSERT_TRUE(image->IsValid());
+        std::vector<uint8_t> file;
+        ASSERT_EQ(EncodeBmp(image.get(), &file), VnReplyOk);
+        EXPECT_EQ(le::ReadU32(file.data() + 14 + 32), 0u) << c.Bits << " " << c.ColorsUsed;
+        EXPECT_EQ(le::ReadU32(file.data() + 14 + 36), 0u) << c.Bits << " " << c.ColorsUsed;
+        ImageHandle loaded;
+        ASSERT_EQ(DecodeBmp(file.data(), file.size(), &loaded), VnReplyOk) << c.Bits << " " << c.ColorsUsed;
+        EXPECT_TRUE(std::equal(loaded->Bytes().begin() + 40, loaded->Bytes().end(), image->Bytes().begin() + 40));
+    }
+}
+
 // ---- JPEG ---------------------------------------------------------------------
 
 class JpegFileTest : public imagetest::ScratchFolder {};
@@ -688,4 +713,61 @@ TEST_F(ImageFileTest, SignaturesAndFailures)
     EXPECT_EQ(LoadImageFile(PathOf("short.bmp").c_str(), &kept), VnReplyDibNotCreated);
     EXPECT_EQ(LoadImageFile(nullptr, &kept), VnReplyInvalidCommand);
     EXPECT_EQ(kept.get(), before) << "a failed load leaves the caller's image alone";
+}
+
+// Small files whose headers claim 100,000 x 100,000 pixels (a JPEG header holds
+// at most 65535 a side) are refused with each format's reply, whichever way
+// they are opened, and nothing is allocated for their pixels.
+TEST_F(ImageFileTest, HeadersClaimingHugeSizesAreRefused)
+{
+    auto small = Pattern(8, 8, 8, 200);
+    std::vector<uint8_t> bmp;
+    ASSERT_EQ(EncodeBmp(small.get(), &bmp), VnReplyOk);
+    std::vector<uint8_t> jpeg;
+    ASSERT_EQ(EncodeJpeg(small.get(), 75, &jpeg), VnReplyOk);
+
+    const auto bmpClaiming = [&](int32_t width, int32_t height) {
+        std::vector<uint8_t> file = bmp;
+        le::WriteU32(&file[18], static_cast<uint32_t>(width));
+        le::WriteU32(&file[22], static_cast<uint32_t>(height));
+        return file;
+    };
+    const auto jpegClaiming = [&](uint16_t width, uint16_t height) {
+        std::vector<uint8_t> file = jpeg;
+        for (size_t i = 2; i + 8 < file.size(); ++i)
+            if (file[i] == 0xFF && file[i + 1] == 0xC0) { // start of frame: height then width, big-endian
+                file[i + 5] = static_cast<uint8_t>(height >> 8);
+                file[i + 6] = static_cast<uint8_t>(height);
+                file[i + 7] = static_cast<uint8_t>(width >> 8);
+                file[i + 8] = static_cast<uint8_t>(width);
+                break;
+            }
+        return file;
+    };
+    struct Case {
+        const char* Name;
+        std::vector<uint8_t> File;
+        int32_t Reply;
+    } cases[] = {
+        {"bmp 100000 x 100000", bmpClaiming(100000, 100000), VnReplyDibNotCreated},
+        {"bmp 100000 x -100000", bmpClaiming(100000, -100000), VnReplyDibNotCreated},
+        {"bmp 65536 x 1", bmpClaiming(65536, 1), VnReplyDibNotCreated},
+        {"bmp 16384 x 16385", bmpClaiming(16384, 16385), VnReplyDibNotCreated},
+        {"jpeg 65535 x 65535", jpegClaiming(65535, 65535), VnReplyJpegNotCreated},
+        {"jpeg 16384 x 16385", jpegClaiming(16384, 16385), VnReplyJpegNotCreated}, // grey: one row past
+        {"tiff 100000 x 100000", imagetest::TiffClaiming(100000, 100000, 8), VnReplyTiffNotCreated},
+        {"tiff 100000 x 100000 1 bit", imagetest::TiffClaiming(100000, 100000, 1), VnReplyTiffNotCreated},
+    };
+    const std::unique_ptr<VnApi> api = CreateVirtualUnitApi(PathOf(""));
+    for (const Case& c : cases) {
+        const std::string path = PathOf("huge");
+        WriteAll(path, c.File);
+        ImageHandle loaded;
+        EXPECT_EQ(api->Varn_LoadImageFile(path.c_str(), &loaded), c.Reply) << c.Name;
+        EXPECT_EQ(LoadImageFile(path.c_str(), &loaded), c.Reply) << c.Name;
+        EXPECT_FALSE(loaded) << c.Name;
+    }
+    // The untouched files still load: the refusals are the sizes' doing.
+    ASSERT_EQ(DecodeBmp(bmp.data(), bmp.size(), &small), VnReplyOk);
+    ASSERT_EQ(DecodeJpeg(jpeg.data(), jpeg.size(), &small), VnReplyOk);
 }

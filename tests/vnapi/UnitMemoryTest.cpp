@@ -1,4 +1,9 @@
 // "VarnUnit.mem": what the unit keeps across power cycles.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -275,6 +280,35 @@ TEST(UnitMemoryFile, AFailedWriteSaysSoAndLeavesNoTemporaryFile)
             std::filesystem::create_directory(path);
         EXPECT_FALSE(virtualunit::WriteMemoryFile(path, SampleMemory())) << c.What;
         EXPECT_EQ(Names(folder.Folder()), c.Left) << c.What;
+    }
+}
+
+// A full disk, simulated with a file size limit in a child process: the write
+// fails, says so, and the earlier file stays whole with nothing beside it.
+TEST(UnitMemoryFile, AFullDiskLeavesTheEarlierFileWhole)
+{
+    TemporaryFolder folder;
+    const std::string path = folder.Folder() + "VarnUnit.mem";
+    const UnitMemory before = SampleMemory();
+    ASSERT_TRUE(virtualunit::WriteMemoryFile(path, before));
+    const rlim_t whole = virtualunit::SerializeMemory(before).size();
+    UnitMemory after = before;
+    after.Trimmer = 0x11;
+    for (const rlim_t limit : {rlim_t{0}, rlim_t{64}, whole - 1}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit size{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &size);
+            _exit(virtualunit::WriteMemoryFile(path, after) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 1) << "the failed write is reported, limit " << limit;
+        EXPECT_EQ(ReadAll(path), virtualunit::SerializeMemory(before)) << limit;
+        EXPECT_EQ(Names(folder.Folder()), std::set<std::string>{"VarnUnit.mem"}) << limit;
     }
 }
 
