@@ -7,6 +7,7 @@
 
 #include "imaging/ImageOps.h"
 #include "vnapi/PackedBitmap.h"
+#include "vnapi/VnCodes.h"
 #include "vnapi/imaging/BmpFile.h"
 #include "vnapi/imaging/ImagePixels.h"
 #include "vnapi/imaging/JpegFile.h"
@@ -54,7 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     (void)imaging::PaletteGreys(image);
     std::vector<uint8_t> file;
     ImageHandle again;
-    if (imaging::EncodeBmp(&image, &file) != 0 || imaging::DecodeBmp(file.data(), file.size(), &again) != 0)
+    // Only a header whose image size claims more than the block is refused.
+    const bool claimsTooMuch = image.PixelOffset() + uint64_t{image.ImageSize()} > image.Bytes().size();
+    const int32_t encoded = imaging::EncodeBmp(&image, &file);
+    if (encoded != (claimsTooMuch ? VnReplyDibNotCreated : VnReplyOk) ||
+        (encoded == VnReplyOk && imaging::DecodeBmp(file.data(), file.size(), &again) != VnReplyOk))
         std::abort();
     file.clear();
     if (imaging::EncodeJpeg(&image, 75, &file) == 0 && imaging::DecodeJpeg(file.data(), file.size(), &again) != 0)
