@@ -264,23 +264,28 @@ TEST_F(BmpFileTest, AnImageSizeClaimingMoreThanTheBlockIsNotWritten)
     EXPECT_FALSE(std::filesystem::exists(PathOf("claims.bmp")));
 }
 
-// Found by the fuzzer: a valid bitmap whose colour-count fields hold
-// leftovers (here those of the input it found) was written with them, and the
-// file then claimed more colours than its table and could not be read back.
-TEST_F(BmpFileTest, ColourCountsOfTheBlockDoNotReachTheFile)
+// Found by the fuzzer: a valid bitmap whose plane or colour-count fields hold
+// leftovers (here those of the inputs it found) was written with them, and the
+// file then claimed more colours than its table, or other planes, and could
+// not be read back.
+TEST_F(BmpFileTest, PlanesAndColourCountsOfTheBlockDoNotReachTheFile)
 {
     struct Case {
         uint16_t Bits;
+        uint16_t Planes;
         uint32_t ColorsUsed;
         uint32_t ColorsImportant;
-    } cases[] = {{1, 0xA300A2A2, 0xA4A400A3}, {1, 3, 0}, {4, 17, 17}, {8, 257, 0}, {24, 1, 1}, {8, 2, 2}};
+    } cases[] = {{1, 1, 0xA300A2A2, 0xA4A400A3}, {1, 0x2001, 0, 0}, {1, 1, 3, 0}, {4, 0, 17, 17},
+                 {8, 1, 257, 0}, {24, 2, 1, 1}, {8, 1, 2, 2}};
     for (const Case& c : cases) {
         auto image = Pattern(33, 9, c.Bits, 200);
+        le::WriteU16(image->Bytes().data() + 12, c.Planes);
         le::WriteU32(image->Bytes().data() + 32, c.ColorsUsed);
         le::WriteU32(image->Bytes().data() + 36, c.ColorsImportant);
         ASSERT_TRUE(image->IsValid());
         std::vector<uint8_t> file;
         ASSERT_EQ(EncodeBmp(image.get(), &file), VnReplyOk);
+        EXPECT_EQ(le::ReadU16(file.data() + 14 + 12), 1u) << c.Bits << " " << c.Planes;
         EXPECT_EQ(le::ReadU32(file.data() + 14 + 32), 0u) << c.Bits << " " << c.ColorsUsed;
         EXPECT_EQ(le::ReadU32(file.data() + 14 + 36), 0u) << c.Bits << " " << c.ColorsUsed;
         ImageHandle loaded;

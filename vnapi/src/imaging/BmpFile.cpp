@@ -34,8 +34,10 @@ int32_t EncodeBmp(const PackedBitmap* image, std::vector<uint8_t>* file)
     le::WriteU16(h + 8, 0);
     le::WriteU32(h + 10, static_cast<uint32_t>(BmpFileHeaderSize + PackedBitmap::HeaderSize + colorTableSize));
     std::memcpy(h + BmpFileHeaderSize, image->Bytes().data(), dataSize);
-    // The whole colour table follows: colour counts taken over from the block
-    // could contradict it and make the file unreadable.
+    // Fields the block's layout does not depend on are written as a reader
+    // needs them: one plane, and the whole colour table follows (counts taken
+    // over from the block could contradict it and make the file unreadable).
+    le::WriteU16(h + BmpFileHeaderSize + 12, 1);
     le::WriteU32(h + BmpFileHeaderSize + 32, 0);
     le::WriteU32(h + BmpFileHeaderSize + 36, 0);
     return VnReplyOk;
