@@ -74,14 +74,20 @@ int main(int argc, char** argv)
         imaging::EncodeBmp(image.get(), &file);
         Write("BmpFuzz", name + ".bmp", file);
         Write("TiffFuzz", name + ".bmp", file);
+        Write("ImageOpenFuzz", name + ".bmp", file);
         file.clear();
         if (imaging::EncodeJpeg(image.get(), 60, &file) == 0) {
             Write("JpegFuzz", name + ".jpg", file);
             Write("TiffFuzz", name + ".jpg", file);
+            Write("ImageOpenFuzz", name + ".jpg", file);
         }
         for (const int32_t type : {3, 25, 27, 28, 29}) {
             const std::string path = Folder + "/seeds-TiffFuzz/" + name + "-" + std::to_string(type) + ".tif";
             imaging::SaveTiff(image.get(), path.c_str(), type);
+            if (type == 3 || type == 29) {
+                const std::string other = Folder + "/seeds-ImageOpenFuzz/" + name + "-" + std::to_string(type) + ".tif";
+                imaging::SaveTiff(image.get(), other.c_str(), type);
+            }
         }
         // Parameter bytes, then the bitmap.
         std::vector<uint8_t> packed{static_cast<uint8_t>(bits), 100, 0, 0x10};
