@@ -1,11 +1,17 @@
 #include "core/Settings.h"
 #include "core/SettingsCodes.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include "vnapi/ByteOrder.h"
 
@@ -241,16 +247,30 @@ SettingsRecord LoadSettingsFile(const std::string& path)
 
 bool SaveSettingsFile(const std::string& path, const SettingsRecord& record)
 {
-    // Written beside the file and renamed over it: a crash or a full disk
-    // leaves the earlier record whole.
-    QSaveFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
+    // Written beside the file, flushed to the disk and renamed over it: a
+    // crash or a full disk leaves the earlier record whole. Plain system calls,
+    // each checked: QSaveFile reported success for a record the disk had cut
+    // short, and renamed it over the good one.
     const auto bytes = EncodeSettings(record);
-    const qint64 size = static_cast<qint64>(bytes.size());
-    if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
-        file.cancelWriting();
+    std::string temporary = path + ".XXXXXX";
+    const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat existing {};
+    const mode_t mode = stat(path.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : 0644;
+    bool written = fchmod(fd, mode) == 0;
+    for (size_t done = 0; written && done < bytes.size();) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        written = n > 0;
+        done += written ? static_cast<size_t>(n) : 0;
+    }
+    written = fsync(fd) == 0 && written;
+    written = close(fd) == 0 && written;
+    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        unlink(temporary.c_str());
         return false;
     }
-    return file.commit();
+    return true;
 }

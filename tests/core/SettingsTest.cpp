@@ -1,5 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
 #include <QDir>
 #include <QTemporaryDir>
 #include <cstring>
@@ -360,6 +366,36 @@ TEST(Settings, AFailedSaveLeavesNoTemporaryFile)
         EXPECT_FALSE(SaveSettingsFile(TempFile(dir, c.Name), DefaultSettings())) << c.What;
         EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), c.Left)
             << c.What;
+    }
+}
+
+// A full disk, simulated with a file size limit in a child process: the save
+// fails, says so, and the earlier record stays whole with nothing beside it.
+TEST(Settings, AFullDiskLeavesTheEarlierRecordWhole)
+{
+    QTemporaryDir dir;
+    const std::string path = TempFile(dir, "Varnw.Cfg");
+    SettingsRecord before = DefaultSettings();
+    ASSERT_TRUE(SaveSettingsFile(path, before));
+    SettingsRecord after = before;
+    after.ImageCounter = 77;
+    for (const rlim_t limit : {rlim_t{0}, rlim_t{1000}, rlim_t{SettingsRecord::Size - 1}}) {
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit size{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &size);
+            _exit(SaveSettingsFile(path, after) ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 1) << "the failed save is reported, limit " << limit;
+        EXPECT_EQ(EncodeSettings(LoadSettingsFile(path)), EncodeSettings(before)) << limit;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  QStringList{"Varnw.Cfg"})
+            << limit;
     }
 }
 
