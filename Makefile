@@ -58,7 +58,7 @@ fuzz-build: deps
 
 # A short run of every target on its corpus, as a smoke test.
 test-fuzz: fuzz-build
-	@cd $(FUZZ_BUILD) && ctest --output-on-failure
+	@cd $(FUZZ_BUILD) && ctest --output-on-failure -j$(JOBS)
 
 # FUZZ_TARGETS picks some (make fuzz FUZZ_TARGETS="BmpFuzz TiffFuzz").
 FUZZ_TARGETS ?=
