@@ -8,6 +8,7 @@
 #include "docs/MicrGlyphs.h"
 #include "micr/PrintQuality.h"
 #include "micr/PrintQualityRun.h"
+#include "micr/SignalPlots.h"
 
 using namespace bench;
 
