@@ -104,23 +104,42 @@ PrintQualityReport AnalysePrintQuality(const uint8_t* samples, size_t count, con
     // The head meets the codeline's last character first: pitch position p
     // (from the right) holds text[size - 1 - p].
     const long first = n > 0 ? FindLead(samples, n, 0, n - 1) : -1;
+    const long positions = static_cast<long>(text.size());
+    std::vector<long> leads(static_cast<size_t>(positions), -1);
+    std::vector<double> predictions(static_cast<size_t>(positions), 0.0);
     double lastLead = static_cast<double>(first);
     long lastPosition = 0;
-    std::vector<CharacterQuality> reversed;
-    for (long p = 0; p < static_cast<long>(text.size()); ++p) {
-        const size_t index = text.size() - 1 - static_cast<size_t>(p);
-        const char symbol = text[index];
+    for (long p = 0; p < positions && first >= 0; ++p) {
         // Tracked from the last character found, so that the transport's
         // slow drift does not lose the grid.
         const double predicted = lastLead + static_cast<double>(p - lastPosition) * pitch;
-        long lead = -1;
-        if (first >= 0)
-            lead = p == 0 ? first
-                          : FindLead(samples, n, std::lround(predicted - pitch / 4), std::lround(predicted + pitch / 4));
+        const long lead =
+            p == 0 ? first : FindLead(samples, n, std::lround(predicted - pitch / 4), std::lround(predicted + pitch / 4));
+        predictions[static_cast<size_t>(p)] = predicted;
+        leads[static_cast<size_t>(p)] = lead;
         if (lead >= 0) {
             lastLead = static_cast<double>(lead);
             lastPosition = p;
         }
+    }
+    // The sample scale of 0.125 in: the median spacing of neighbouring
+    // characters, so that the time sample and the document's speed do not
+    // count as print errors while one misplaced character does.
+    std::vector<double> spacings;
+    for (size_t p = 1; p < leads.size(); ++p)
+        if (leads[p] >= 0 && leads[p - 1] >= 0)
+            spacings.push_back(static_cast<double>(leads[p] - leads[p - 1]));
+    double scale = pitch;
+    if (!spacings.empty()) {
+        std::nth_element(spacings.begin(), spacings.begin() + static_cast<long>(spacings.size() / 2), spacings.end());
+        scale = spacings[spacings.size() / 2];
+    }
+    std::vector<CharacterQuality> reversed;
+    for (long p = 0; p < positions; ++p) {
+        const size_t index = text.size() - 1 - static_cast<size_t>(p);
+        const char symbol = text[index];
+        const long lead = leads[static_cast<size_t>(p)];
+        const double predicted = predictions[static_cast<size_t>(p)];
         if (symbol == ' ')
             continue;
         CharacterQuality c;
@@ -142,7 +161,7 @@ PrintQualityReport AnalysePrintQuality(const uint8_t* samples, size_t count, con
                 c.PeakSteps = Deviation(samples, peak);
                 c.Clipped = samples[peak] == 0 || samples[peak] == 255;
                 c.Percent = 100.0 * std::abs(c.PeakSteps) / nominal;
-                c.PitchErrorInch = (static_cast<double>(at - first) - static_cast<double>(p) * pitch) / pitch * 0.125;
+                c.PitchErrorInch = (static_cast<double>(at - first) - static_cast<double>(p) * scale) / scale * 0.125;
             }
         }
         if (c.Measured)

@@ -55,7 +55,10 @@ void ShowReport(Operator& op, const PrintQualityReport& report, const std::strin
 {
     DocumentShow show;
     show.DocumentNumber = static_cast<uint32_t>(document);
-    show.Text1 = QStringLiteral("MICR Print Quality - document %1").arg(document);
+    // The summary first: a text window shows only its first strips.
+    show.Text1 = QStringLiteral("MICR Print Quality - document %1 - %2")
+                     .arg(document)
+                     .arg(QString::fromStdString(PrintQualitySummaryLine(report.Summary)));
     show.Text2 = QString::fromLatin1(codeline.c_str());
     for (const std::string& line : PrintQualityLines(report))
         show.MoreTexts.push_back(QString::fromLatin1(line.c_str()));

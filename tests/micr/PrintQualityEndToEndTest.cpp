@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cmath>
 #include <cstring>
 
 #include "ScriptedOperator.h"
@@ -57,6 +58,7 @@ TEST(PrintQualityEndToEnd, NominalWeakAndSmudgedCheques)
             EXPECT_EQ(c.Verdict, PrintVerdict::Ok) << c.Symbol << " at " << c.Position;
             EXPECT_GE(c.Percent, 85.0) << c.Symbol << " at " << c.Position;
             EXPECT_LE(c.Percent, 115.0) << c.Symbol << " at " << c.Position;
+            EXPECT_LT(std::fabs(c.PitchErrorInch), 0.01) << c.Symbol << " at " << c.Position;
             lowest = std::min(lowest, c.Percent);
             highest = std::max(highest, c.Percent);
         }
