@@ -122,18 +122,24 @@ PrintQualityReport AnalysePrintQuality(const uint8_t* samples, size_t count, con
             lastPosition = p;
         }
     }
-    // The sample scale of 0.125 in: the median spacing of neighbouring
-    // characters, so that the time sample and the document's speed do not
-    // count as print errors while one misplaced character does.
-    std::vector<double> spacings;
-    for (size_t p = 1; p < leads.size(); ++p)
-        if (leads[p] >= 0 && leads[p - 1] >= 0)
-            spacings.push_back(static_cast<double>(leads[p] - leads[p - 1]));
-    double scale = pitch;
-    if (!spacings.empty()) {
-        std::nth_element(spacings.begin(), spacings.begin() + static_cast<long>(spacings.size() / 2), spacings.end());
-        scale = spacings[spacings.size() / 2];
-    }
+    // The grid of 0.125 in the line is printed on, fitted robustly (the
+    // median slope over every pair of characters found, the median offset):
+    // the time sample and the document's speed set the scale and are no
+    // print errors, while one misplaced character does not move the grid.
+    std::vector<double> slopes, offsets;
+    for (size_t i = 0; i < leads.size(); ++i)
+        for (size_t j = i + 1; j < leads.size(); ++j)
+            if (leads[i] >= 0 && leads[j] >= 0)
+                slopes.push_back(static_cast<double>(leads[j] - leads[i]) / static_cast<double>(j - i));
+    const auto median = [](std::vector<double>& v) {
+        std::nth_element(v.begin(), v.begin() + static_cast<long>(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    const double scale = slopes.empty() ? pitch : median(slopes);
+    for (size_t p = 0; p < leads.size(); ++p)
+        if (leads[p] >= 0)
+            offsets.push_back(static_cast<double>(leads[p]) - scale * static_cast<double>(p));
+    const double offset = offsets.empty() ? static_cast<double>(first) : median(offsets);
     std::vector<CharacterQuality> reversed;
     for (long p = 0; p < positions; ++p) {
         const size_t index = text.size() - 1 - static_cast<size_t>(p);
@@ -161,7 +167,7 @@ PrintQualityReport AnalysePrintQuality(const uint8_t* samples, size_t count, con
                 c.PeakSteps = Deviation(samples, peak);
                 c.Clipped = samples[peak] == 0 || samples[peak] == 255;
                 c.Percent = 100.0 * std::abs(c.PeakSteps) / nominal;
-                c.PitchErrorInch = (static_cast<double>(at - first) - static_cast<double>(p) * scale) / scale * 0.125;
+                c.PitchErrorInch = (static_cast<double>(at) - offset - static_cast<double>(p) * scale) / scale * 0.125;
             }
         }
         if (c.Measured)

@@ -34,8 +34,7 @@ struct CharacterQuality {
     int PeakSteps = 0;         // dominant peak, signed, from the quiet level
     bool Clipped = false;      // the peak reached 0 or 255: Percent is a lower bound
     double Percent = 0.0;
-    // + later than the pitch grid from the first character; 0.125 in is the
-    // median spacing of neighbouring characters in the signal.
+    // + later than the line's own 0.125 in grid (fitted to the characters).
     double PitchErrorInch = 0.0;
     PrintVerdict Verdict = PrintVerdict::Reject;
 };
