@@ -59,4 +59,5 @@ constexpr int EmcTest = 40078;
 constexpr int IpBoxUnit = 40087;
 constexpr int TestBelt = 40097;
 constexpr int UsbUnit = 40102;
+constexpr int MicrPrintQuality = 40110;
 } // namespace Cmd

@@ -93,6 +93,7 @@ constexpr MenuRow MainRows[] = {
     Item(P::None, ReadCodelineTest, "").UsbOnly(),
     Item(P::None, QualityCheck, "").UsbOnly(),
     Item(P::None, EmcTest, "").UsbOnly(),
+    Item(P::None, MicrPrintQuality, "").UsbOnly(),
 };
 
 // The items of the service "&Test" popup, in order. Their rules are those of
@@ -107,6 +108,7 @@ constexpr TestItem TestItems[] = {
     {ReadCodelineTest, "&Read codeline", "F10"},
     {EmcTest, "&EMC Test", nullptr},
     {QualityCheck, "Check &Quality Image", nullptr},
+    {MicrPrintQuality, "MICR Print &Quality", nullptr},
 };
 
 bool InTestPopup(int id)

@@ -11,6 +11,7 @@
 #include "micr/MicrDisplay.h"
 #include "micr/MicrGainDialog.h"
 #include "micr/MicrState.h"
+#include "micr/PrintQualityRun.h"
 #include "micr/ReadTestDialog.h"
 #include "micr/SaveSignalDialog.h"
 #include "micr/SignalBuffer.h"
@@ -107,4 +108,5 @@ void RegisterMicrCommands(CommandRegistry& registry)
     registry.Add(Cmd::CalibrationMicr, MicrGainCommand);
     registry.Add(Cmd::DocSpeed, DocSpeedCommand);
     registry.Add(Cmd::ReadCodelineTest, ReadTestCommand);
+    registry.Add(Cmd::MicrPrintQuality, [](Bench& bench) { RunPrintQuality(bench); });
 }

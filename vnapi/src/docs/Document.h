@@ -49,4 +49,13 @@ struct DocumentSpec {
     bool Jam = false;
     // Skew of the feed in degrees (the "Align Image" option straightens it).
     float SkewDegrees = 0.0f;
+
+    // Magnetic ink of the codeline: strength in percent of a nominal print
+    // (scales every flux step), and one character, counted from 1 at the
+    // codeline's left (spaces count), smudged with SmudgeFactor times the ink;
+    // 0 for none.
+    float InkPercent = 100.0f;
+    int SmudgeCharacter = 0;
 };
+
+constexpr double SmudgeFactor = 2.5;

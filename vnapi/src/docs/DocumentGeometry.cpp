@@ -24,7 +24,7 @@ std::vector<PlacedChar> PlaceCodeline(const DocumentSpec& doc)
     for (size_t i = 0; i < n; ++i) {
         if (text[i] == ' ')
             continue;
-        placed.push_back({text[i], lastRight + static_cast<double>(n - 1 - i) * pitch});
+        placed.push_back({text[i], lastRight + static_cast<double>(n - 1 - i) * pitch, i});
     }
     return placed;
 }

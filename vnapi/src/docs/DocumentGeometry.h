@@ -60,6 +60,7 @@ constexpr int CalibrationMarkCount = 50;
 struct PlacedChar {
     char Symbol = 0;
     double RightMm = 0.0;
+    size_t Index = 0; // in the codeline text
 };
 std::vector<PlacedChar> PlaceCodeline(const DocumentSpec& doc);
 

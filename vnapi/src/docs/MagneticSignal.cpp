@@ -60,15 +60,17 @@ std::vector<FluxStep> MagneticInk(const DocumentSpec& doc)
             }
         }
     } else if (doc.Micr == MicrFont::E13B) {
+        const double ink = std::max(0.0, static_cast<double>(doc.InkPercent)) / 100.0;
         for (const docgeom::PlacedChar& pc : docgeom::PlaceCodeline(doc)) {
             const micr::E13bGlyph* g = micr::FindE13bGlyph(pc.Symbol);
             if (!g)
                 continue;
+            const double strength = pc.Index + 1 == doc.SmudgeCharacter ? ink * SmudgeFactor : ink;
             const auto flux = micr::E13bFluxSteps(*g);
             for (size_t j = 0; j < flux.size(); ++j)
                 if (flux[j] != 0)
                     steps.push_back({pc.RightMm + static_cast<double>(j) * micr::E13bHalfModuleMm,
-                                     flux[j] / double(micr::E13bRows)});
+                                     strength * flux[j] / double(micr::E13bRows)});
         }
     } else if (doc.Micr == MicrFont::CMC7) {
         const double heightRatio = micr::Cmc7HeightMm / micr::E13bHeightMm;

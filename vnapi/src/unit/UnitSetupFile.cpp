@@ -168,6 +168,16 @@ bool ApplyDocumentField(DocumentSpec& d, const std::string& field)
         if (!skew || std::fabs(*skew) > 10.0f)
             return false;
         d.SkewDegrees = *skew;
+    } else if (key == "ink") {
+        auto ink = ParseInRange(value, 0, 400);
+        if (!ink)
+            return false;
+        d.InkPercent = static_cast<float>(*ink);
+    } else if (key == "smudge") {
+        auto at = ParseInRange(value, 1, 255);
+        if (!at)
+            return false;
+        d.SmudgeCharacter = static_cast<int>(*at);
     } else {
         return false;
     }
@@ -247,6 +257,8 @@ DocumentSpec CompleteCheque(const DocumentSpec& placeholder, uint32_t unitSeed, 
     cheque.Jam = placeholder.Jam;
     cheque.DoubleFeed = placeholder.DoubleFeed;
     cheque.SkewDegrees = placeholder.SkewDegrees;
+    cheque.InkPercent = placeholder.InkPercent;
+    cheque.SmudgeCharacter = placeholder.SmudgeCharacter;
     return cheque;
 }
 
