@@ -59,4 +59,6 @@ constexpr int EmcTest = 40078;
 constexpr int IpBoxUnit = 40087;
 constexpr int TestBelt = 40097;
 constexpr int UsbUnit = 40102;
+// The virtual unit's panel (service "&Test" popup).
+constexpr int VirtualUnitPanel = 40103;
 } // namespace Cmd

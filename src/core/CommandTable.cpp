@@ -93,6 +93,8 @@ constexpr MenuRow MainRows[] = {
     Item(P::None, ReadCodelineTest, "").UsbOnly(),
     Item(P::None, QualityCheck, "").UsbOnly(),
     Item(P::None, EmcTest, "").UsbOnly(),
+    // Talks to the virtual unit's own control, never through a connection.
+    Item(P::None, VirtualUnitPanel, "").NoUnit(),
 };
 
 // The items of the service "&Test" popup, in order. Their rules are those of
@@ -107,6 +109,7 @@ constexpr TestItem TestItems[] = {
     {ReadCodelineTest, "&Read codeline", "F10"},
     {EmcTest, "&EMC Test", nullptr},
     {QualityCheck, "Check &Quality Image", nullptr},
+    {VirtualUnitPanel, "Virtual &Unit...", nullptr},
 };
 
 bool InTestPopup(int id)
