@@ -33,6 +33,8 @@ const QColor LedColours[] = {QColor(40, 200, 60), QColor(230, 40, 40), QColor(25
 
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 
+QString Hex(uint8_t byte) { return QString("%1").arg(byte, 2, 16, QChar('0')).toUpper(); }
+
 QString Describe(const std::optional<DocumentSummary>& d)
 {
     if (!d)
@@ -140,9 +142,10 @@ VirtualUnitWindow::VirtualUnitWindow(VirtualUnitControl control, QWidget* frame)
     auto* split = Named(new QSplitter(Qt::Vertical, this), "PanelSplit");
     split->addWidget(BuildFeeder());
     split->addWidget(tabs);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 0);
     split->setChildrenCollapsible(false);
+    split->setSizes({380, 250});
 
     Message = Named(new QLabel(this), "PanelMessage");
     Message->setStyleSheet("color: #555;");
@@ -160,7 +163,7 @@ VirtualUnitWindow::VirtualUnitWindow(VirtualUnitControl control, QWidget* frame)
     Timer->setObjectName("PanelTimer");
     connect(Timer, &QTimer::timeout, this, &VirtualUnitWindow::Refresh);
     Timer->start(RefreshMilliseconds);
-    resize(520, 700);
+    resize(560, 720);
 }
 
 QWidget* VirtualUnitWindow::BuildStatus()
@@ -194,9 +197,10 @@ QWidget* VirtualUnitWindow::BuildFeeder()
     FeederView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     FeederView->setAlternatingRowColors(true);
     FeederView->header()->setStretchLastSection(true);
-    FeederView->setColumnWidth(0, 34);
-    FeederView->setColumnWidth(1, 110);
-    FeederView->setColumnWidth(2, 190);
+    FeederView->setColumnWidth(0, 30);
+    FeederView->setColumnWidth(1, 105);
+    FeederView->setColumnWidth(2, 245);
+    FeederView->setMinimumHeight(140);
     auto* remove = Button("&Remove", "RemoveDocuments", box);
     auto* clear = Button("&Clear Feeder", "ClearFeeder", box);
     connect(remove, &QPushButton::clicked, this, &VirtualUnitWindow::RemoveSelected);
@@ -487,10 +491,7 @@ void VirtualUnitWindow::Refresh()
                           .arg(st.Trimmer)
                           .arg(st.TimeSample)
                           .arg(st.ImageCalibration)
-                          .arg(c[0], 2, 16, QChar('0'))
-                          .arg(c[1], 2, 16, QChar('0'))
-                          .arg(c[2], 2, 16, QChar('0'))
-                          .arg(c[3], 2, 16, QChar('0'))
+                          .arg(Hex(c[0]), Hex(c[1]), Hex(c[2]), Hex(c[3]))
                           .arg(st.ConfigurationWritten ? " (written)" : "")
                           .arg(st.MemoryWriteFailures));
     const HistoryRecord& h = st.History;
