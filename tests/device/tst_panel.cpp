@@ -9,7 +9,10 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include "RecordingVnApi.h"
 #include "ScriptedOperator.h"
+#include "app/Application.h"
+#include "app/FrameWindow.h"
 #include "core/BenchState.h"
 #include "device/VirtualUnitWindow.h"
 #include "documents/AutoDocRun.h"
@@ -48,6 +51,25 @@ private slots:
     {
         Panel.reset();
         Unit.reset();
+    }
+
+    void theTestItemOpensOnePanelOnlyForTheVirtualUnit()
+    {
+        FrameWindow frame(*StatePtr, *Unit->Api, OpPtr.get(), MenuMode::Service);
+        AttachVirtualUnitPanel(frame, *Unit->Api, false);
+        QVERIFY(frame.ActionFor(40103)->isVisible());
+        QVERIFY(frame.findChildren<VirtualUnitWindow*>().isEmpty());
+        frame.OnFrameCommand(40103);
+        frame.OnFrameCommand(40103);
+        QCOMPARE(frame.findChildren<VirtualUnitWindow*>().size(), 1);
+        QVERIFY(frame.findChild<VirtualUnitWindow*>()->isVisible());
+        QVERIFY(OpPtr->Messages.empty());
+
+        RecordingVnApi other;
+        FrameWindow plain(*StatePtr, other, OpPtr.get(), MenuMode::Service);
+        AttachVirtualUnitPanel(plain, other, true);
+        QVERIFY(!plain.ActionFor(40103)->isVisible());
+        QVERIFY(plain.findChildren<VirtualUnitWindow*>().isEmpty());
     }
 
     void anAddedCalibrationDocumentIsTheNextFed()
