@@ -6,13 +6,18 @@
 #include <QFile>
 #include <cstdio>
 #include <QIcon>
+#include <QAction>
+#include <QPointer>
 
 #include "app/BatchRun.h"
 #include "app/BenchIcon.h"
 #include "app/FrameWindow.h"
 #include "core/BenchState.h"
+#include "core/CommandIds.h"
+#include "device/VirtualUnitWindow.h"
 #include "platform/Platform.h"
 #include "vnapi/VirtualUnit.h"
+#include "vnapi/VirtualUnitTestApi.h"
 #include "vnapi/VnApi.h"
 
 void LoadSettings(BenchState& state, const std::string& programFolder)
@@ -49,13 +54,14 @@ struct StartOptions {
     QCommandLineOption Json{"json", "One JSON object per document on standard output, then a summary."};
     QCommandLineOption Quiet{"quiet", "No progress line."};
     QCommandLineOption StopOnError{"stop-on-error", "Stops the run at the first codeline with a rejected character."};
+    QCommandLineOption Panel{"panel", "Opens the virtual unit's panel beside the frame."};
     QCommandLineOption Config{"config", "Reads the settings from this file instead of Varnw.Cfg beside the program.",
                               "file"};
     StartOptions()
     {
         Parser.setApplicationDescription("Test bench of the Varn desk cheque scanner.");
         Parser.addHelpOption();
-        Parser.addOptions({Service, Batch, Count, Out, Unit, Images, Codeline, Json, Quiet, StopOnError, Config});
+        Parser.addOptions({Service, Batch, Count, Out, Unit, Images, Codeline, Json, Quiet, StopOnError, Config, Panel});
     }
 };
 
@@ -121,6 +127,30 @@ bool AsksForHelp(int argc, char** argv)
 
 } // namespace
 
+void AttachVirtualUnitPanel(FrameWindow& frame, VnApi& api, bool open)
+{
+    const VirtualUnitControl control = ControlOf(api);
+    if (!control.Valid()) {
+        // Another library: there is no unit to put hands on.
+        if (QAction* item = frame.ActionFor(Cmd::VirtualUnitPanel))
+            item->setVisible(false);
+        return;
+    }
+    // One panel at a time; the frame owns it.
+    auto panel = std::make_shared<QPointer<VirtualUnitWindow>>();
+    const auto show = [&frame, control, panel](Bench&) {
+        if (!*panel) {
+            *panel = new VirtualUnitWindow(control, &frame);
+            (*panel)->PlaceBeside(frame);
+        }
+        (*panel)->show();
+        (*panel)->raise();
+    };
+    frame.Commands().Add(Cmd::VirtualUnitPanel, show);
+    if (open)
+        frame.OnFrameCommand(Cmd::VirtualUnitPanel);
+}
+
 int RunApplication(int argc, char** argv)
 {
     QCoreApplication::setApplicationName("Varnw");
@@ -154,7 +184,9 @@ int RunApplication(int argc, char** argv)
         return 0;
 
     std::unique_ptr<VnApi> api = CreateVirtualUnitApi(state.ProgramFolder);
-    return RunBench(state, *api, {}, mode);
+    const bool panel = options.Parser.isSet(options.Panel);
+    return RunBench(
+        state, *api, [&api, panel](FrameWindow& frame) { AttachVirtualUnitPanel(frame, *api, panel); }, mode);
 }
 
 int RunBench(BenchState& state, VnApi& api, const std::function<void(FrameWindow&)>& started, MenuMode mode)

@@ -25,6 +25,11 @@ bool PrepareImagesFolder(const std::string& programFolder);
 int RunBench(BenchState& state, VnApi& api, const std::function<void(FrameWindow&)>& started = {},
              MenuMode mode = MenuMode::Default);
 
-// The whole program: its options ("--service", "--help"), settings, images
+// Gives the frame the virtual unit's panel (command "Virtual &Unit...") when
+// api is the virtual unit, and opens it at once when open is set; hides the
+// item for any other library.
+void AttachVirtualUnitPanel(FrameWindow& frame, VnApi& api, bool open);
+
+// The whole program: its options ("--service", "--panel", "--help"), settings, images
 // folder, frame, event loop, settings.
 int RunApplication(int argc, char** argv);

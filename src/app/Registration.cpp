@@ -5,6 +5,7 @@
 #include "core/BenchState.h"
 #include "core/CommandIds.h"
 #include "core/CommandRegistry.h"
+#include "core/MessageTitles.h"
 #include "core/Operator.h"
 #include "device/UnitCommands.h"
 #include "documents/DocumentRun.h"
@@ -30,5 +31,11 @@ void RegisterBenchCommands(CommandRegistry& registry)
         AboutDialog about;
         bench.Op.Exec(about);
         RunConversionTest(bench);
+    });
+    // The start-up gives the virtual unit's own panel in its place; any
+    // other library has no unit to put hands on.
+    registry.Add(Cmd::VirtualUnitPanel, [](Bench& bench) {
+        bench.Op.Message(DemoTitle, "The device library is not the virtual unit: there is no panel to show.",
+                         MessageButtons::Ok, MessageIcon::Information);
     });
 }

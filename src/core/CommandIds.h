@@ -60,4 +60,6 @@ constexpr int IpBoxUnit = 40087;
 constexpr int TestBelt = 40097;
 constexpr int UsbUnit = 40102;
 constexpr int MicrPrintQuality = 40110;
+// The virtual unit's panel (service "&Test" popup).
+constexpr int VirtualUnitPanel = 40103;
 } // namespace Cmd

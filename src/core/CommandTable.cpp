@@ -94,6 +94,8 @@ constexpr MenuRow MainRows[] = {
     Item(P::None, QualityCheck, "").UsbOnly(),
     Item(P::None, EmcTest, "").UsbOnly(),
     Item(P::None, MicrPrintQuality, "").UsbOnly(),
+    // Talks to the virtual unit's own control, never through a connection.
+    Item(P::None, VirtualUnitPanel, "").NoUnit(),
 };
 
 // The items of the service "&Test" popup, in order. Their rules are those of
@@ -109,6 +111,7 @@ constexpr TestItem TestItems[] = {
     {EmcTest, "&EMC Test", nullptr},
     {QualityCheck, "Check &Quality Image", nullptr},
     {MicrPrintQuality, "MICR Print &Quality", nullptr},
+    {VirtualUnitPanel, "Virtual &Unit...", nullptr},
 };
 
 bool InTestPopup(int id)

@@ -80,7 +80,8 @@ private slots:
                                                  "&Options", "&Test", "&Window", "&Help"}));
         QCOMPARE(Describe(Frame->PopupFor(MenuPopup::Test)),
                  QStringList({"Doc. &Speed \tF9 40061", "&Read codeline\tF10 40062", "&EMC Test 40078",
-                              "Check &Quality Image 40075", "MICR Print &Quality 40110"}));
+                              "Check &Quality Image 40075", "MICR Print &Quality 40110",
+                              "Virtual &Unit... 40103"}));
     }
 
     void defaultBarIsAsBefore()
@@ -90,7 +91,7 @@ private slots:
         QCOMPARE(BarTitles(*Frame), QStringList({"&File", "&View", "&Document Handle", "&Setting", "&Unit Type",
                                                  "&Options", "&Window", "&Help"}));
         QVERIFY(!Frame->PopupFor(MenuPopup::Test));
-        for (int id : {40061, 40062, 40078, 40075, 40110})
+        for (int id : {40061, 40062, 40078, 40075, 40110, 40103})
             QVERIFY2(!Frame->ActionFor(id), qPrintable(QString::number(id)));
     }
 

@@ -81,12 +81,14 @@ const std::map<int, Expected>& DefaultMenu()
 
 // Commands with no item in the default bar, and their unit rule.
 const std::map<int, Unit> Unlisted = {
-    {40061, Unit::UsbOnly}, {40062, Unit::UsbOnly}, {40075, Unit::UsbOnly}, {40078, Unit::UsbOnly}};
+    {40061, Unit::UsbOnly}, {40062, Unit::UsbOnly}, {40075, Unit::UsbOnly}, {40078, Unit::UsbOnly},
+    {40110, Unit::UsbOnly}, {40103, Unit::Any}};
 
 // Commands that never talk to the unit, so they run while a unit command
-// pumps events: files, views, windows, the unit type and the option toggles.
+// pumps events: files, views, windows, the unit type, the option toggles and
+// the virtual unit's panel.
 const std::set<int> LeavesTheUnitAlone = {40006, 40007, 40008, 40009, 40010, 40011, 40012, 40013, 40014, 40015,
-                                          40016, 40018, 40023, 40024, 40025, 40027, 40039, 40065, 40087, 40102};
+                                          40016, 40018, 40023, 40024, 40025, 40027, 40039, 40065, 40087, 40102, 40103};
 
 UnitVerdict Verdict(Unit rule, int32_t unitType)
 {

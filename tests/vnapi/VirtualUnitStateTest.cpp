@@ -419,3 +419,40 @@ TEST(VirtualUnitStates, TwoThreadsShareOneUnit)
 }
 
 } // namespace
+
+// What the panel shows and does: pockets, taking a document out, the fresh
+// kept values, and the control found behind a library.
+TEST(VirtualUnitPanelControl, PocketsRemovalFreshValuesAndControlOf)
+{
+    OpenUnit unit;
+    const auto top = unit.Control().State().Feeder.at(0);
+    ASSERT_EQ(unit.Feed(0), 0); // held: the retained pocket
+    EXPECT_EQ(unit.Control().State().InPath->Codeline, top.Codeline);
+    ASSERT_EQ(unit.Release(5), 0);
+    ASSERT_EQ(unit.Feed(1), 0);
+    const VirtualUnitState s = unit.Control().State();
+    EXPECT_EQ(s.Retained.Count, 1u);
+    EXPECT_EQ(s.Ejected.Count, 1u);
+    EXPECT_EQ(s.Ejected.Last->Codeline, top.Codeline);
+    EXPECT_EQ(s.Sorted.Count, 1u);
+    EXPECT_FALSE(s.InPath);
+
+    const size_t n = s.Feeder.size();
+    EXPECT_FALSE(unit.Control().RemoveDocument(n)) << "one past the bottom";
+    const std::string second = s.Feeder.at(n - 2).Codeline;
+    EXPECT_TRUE(unit.Control().RemoveDocument(n - 1));
+    EXPECT_EQ(unit.Control().State().Feeder.back().Codeline, second);
+
+    const uint8_t fresh = s.Trimmer;
+    ASSERT_EQ(unit.Api().Varn_SetTrimmerMICR(unit.Handle, nullptr, 0, uint8_t(fresh + 7)), 0);
+    EXPECT_TRUE(unit.Control().ResetKeptValues());
+    EXPECT_EQ(unit.Control().State().Trimmer, fresh);
+
+    EXPECT_TRUE(unit.Control().LoadDocumentsFromText("Document = Cheque | Micr = CMC7"));
+    const DocumentSummary cmc7 = unit.Control().State().Feeder.back();
+    EXPECT_EQ(cmc7.Details.substr(0, 4), "CMC7");
+    EXPECT_FALSE(cmc7.Codeline.empty()) << "a CMC7 cheque without a codeline is generated";
+
+    EXPECT_TRUE(ControlOf(unit.Api()).Valid());
+    EXPECT_FALSE(ControlOf(*CreateNoUnitApi()).Valid());
+}

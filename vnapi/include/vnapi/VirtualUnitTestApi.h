@@ -119,6 +119,30 @@ VirtualUnitSetup TestUnitSetup(uint32_t seed = 1);
 // ignored is given, listed there as "line N: reason".
 VirtualUnitSetup ParseVirtualUnitSetup(const std::string& text, std::vector<std::string>* ignored = nullptr);
 
+// The unit's physical condition: what wears or soils with use, as the
+// [Faults] section of the set-up file describes it.
+struct UnitCondition {
+    bool MagnetisedBelt = false;
+    double BeltWear = 0.0;           // 0 new .. 1 worn out
+    double SpeedRipplePercent = 0.3;
+    double LampLevel = 1.0;          // 1 good, less darkens every colour
+    double StreakMm = -1.0;          // negative: no dirty sensor element
+    bool LooseDocument = false;
+};
+
+// One document as a person looking at the unit sees it.
+struct DocumentSummary {
+    std::string Kind;     // the set-up file's kind name: "Cheque", "E13bCalibration", ...
+    std::string Codeline; // the magnetic codeline, empty for none
+    std::string Details;  // font, optional parts, size, faults it brings
+};
+
+// An output pocket: documents that arrived there since power-on.
+struct PocketRecord {
+    uint32_t Count = 0;
+    std::optional<DocumentSummary> Last;
+};
+
 struct SignalRecord {
     uint16_t Value = 0; // beep: count; LED: colour
     uint16_t TimeOn = 0;
@@ -142,6 +166,11 @@ struct VirtualUnitState {
     bool DocumentInPath = false; // held or stuck
     size_t FeederCount = 0;
     uint32_t DocumentsFed = 0; // since power-on
+    std::vector<DocumentSummary> Feeder; // top (next fed) first
+    std::optional<DocumentSummary> InPath; // held or stuck
+    PocketRecord Retained; // fed to be held in the path
+    PocketRecord Sorted;
+    PocketRecord Ejected;
 
     SignalRecord LastBeep;
     SignalRecord LastLed;
@@ -172,6 +201,7 @@ struct VirtualUnitState {
     bool DocumentKept = false;    // the unit holds a last document's scan and read
 
     bool MagnetisedBelt = false;
+    UnitCondition Condition;
     bool Silent = false;          // disturbed: answers nothing until a power cycle
     uint32_t Identifications = 0; // answered since power-on
 };
@@ -189,6 +219,9 @@ public:
     // (the lines understood are loaded all the same).
     bool LoadDocumentsFromText(const std::string& lines);
     void EmptyFeeder();
+    // Takes the document at this place of the stack (0: the top, fed next)
+    // out of the feeder; false when there is none.
+    bool RemoveDocument(size_t index);
     std::vector<DocumentSpec> FeederContents() const;
 
     // False for an unknown operation name or a reply of 0.
@@ -203,6 +236,13 @@ public:
     // every unit command replies -2 and an open -3 until a power cycle. An EMC
     // soak test that identifies once a cycle fails on cycle `cycles` + 1.
     void ArmEmcFault(uint32_t cycles);
+
+    // The belt, lamp, sensor and transport from now on.
+    void SetCondition(const UnitCondition& condition);
+    // The kept values (trimmer, time sample, image calibration, configuration
+    // block, thresholds, EEPROM, history) as the unit left the factory:
+    // deliberately a little off. False when the memory file could not be written.
+    bool ResetKeptValues();
 
     // Switch off and on: the connection drops, "unit just ON" is set, the
     // power-on counter rises; a document in the path stays there.
@@ -220,6 +260,10 @@ struct VirtualUnitPair {
     std::unique_ptr<VnApi> Api;
     VirtualUnitControl Control;
 };
+
+// The control of the virtual unit behind api; an invalid control when api is
+// another library.
+VirtualUnitControl ControlOf(VnApi& api);
 
 // A unit from a set-up in memory (no files unless setup.MemoryFile is set).
 VirtualUnitPair CreateVirtualUnit(const VirtualUnitSetup& setup);

@@ -156,6 +156,9 @@ public:
     int32_t VnLED(uint16_t unit, VnWindow window, uint16_t color, uint16_t timeOn, uint16_t timeOff) override;
     int32_t VnTestCinghia(uint16_t unit, VnWindow window, uint8_t* samples, uint32_t* length) override;
 
+    // The library behind connection type 40.
+    VnApi& LocalApi() { return *Local; }
+
 private:
     // Remote() is true while the open unit is the box's.
     bool Remote();

@@ -222,13 +222,15 @@ DocumentSpec DocumentOfKind(DocumentKind kind)
 
 bool IsChequeToGenerate(const DocumentSpec& document)
 {
-    return document.Kind == DocumentKind::Cheque && document.Micr == MicrFont::E13B && document.Codeline.empty();
+    return document.Kind == DocumentKind::Cheque && document.Micr != MicrFont::None && document.Codeline.empty();
 }
 
 DocumentSpec CompleteCheque(const DocumentSpec& placeholder, uint32_t unitSeed, uint32_t index)
 {
-    // An ordinary E13B cheque, with the optional parts the placeholder names.
+    // An ordinary cheque in the placeholder's MICR font, with the optional
+    // parts it names.
     ChequeLayout layout;
+    layout.Micr = placeholder.Micr;
     layout.Ocr = placeholder.Ocr;
     layout.Barcode = placeholder.Barcode;
     layout.Pdf417 = !placeholder.Pdf417Text.empty();

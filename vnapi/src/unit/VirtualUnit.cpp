@@ -112,6 +112,47 @@ uint16_t DirtyElementAt(double streakMm)
     return static_cast<uint16_t>(std::lround(std::min(streakMm, 6000.0) * 10.0));
 }
 
+DocumentSummary SummaryOf(const DocumentSpec& d)
+{
+    static constexpr const char* KindNames[] = {"Cheque", "E13bCalibration", "ColourTest",
+                                                "White",  "Blank",           "Card"};
+    DocumentSummary out;
+    out.Kind = KindNames[static_cast<size_t>(d.Kind)];
+    std::vector<std::string> parts;
+    const auto add = [&](std::string part) { parts.push_back(std::move(part)); };
+    char text[48];
+    if (d.Kind == DocumentKind::Cheque || d.Kind == DocumentKind::E13bCalibration) {
+        if (d.Micr != MicrFont::None)
+            out.Codeline = d.Codeline;
+        if (d.Kind == DocumentKind::Cheque)
+            add(d.Micr == MicrFont::CMC7 ? "CMC7" : d.Micr == MicrFont::E13B ? "E13B" : "no MICR");
+    }
+    if (d.Ocr != OcrFont::None)
+        add(std::string(d.Ocr == OcrFont::OcrA ? "OCR-A " : "OCR-B ") + d.OcrText);
+    if (d.Barcode != BarcodeKind::None)
+        add(std::string(d.Barcode == BarcodeKind::TwoOfFive ? "2 of 5 "
+                        : d.Barcode == BarcodeKind::Code39  ? "Code 39 "
+                                                            : "Code 128 ") +
+            d.BarcodeText);
+    if (!d.Pdf417Text.empty())
+        add("PDF417");
+    if (d.Kind == DocumentKind::Blank || d.Kind == DocumentKind::White) {
+        std::snprintf(text, sizeof text, "%.0f mm", static_cast<double>(d.LengthMm));
+        add(text);
+    }
+    if (d.SkewDegrees != 0.0f) {
+        std::snprintf(text, sizeof text, "skew %.1f deg", static_cast<double>(d.SkewDegrees));
+        add(text);
+    }
+    if (d.Jam)
+        add("jams");
+    if (d.DoubleFeed)
+        add("double feed");
+    for (const std::string& part : parts)
+        out.Details += (out.Details.empty() ? "" : ", ") + part;
+    return out;
+}
+
 bool IsOperationName(std::string_view name)
 {
     return std::find(std::begin(OperationNames), std::end(OperationNames), name) != std::end(OperationNames);
@@ -683,6 +724,8 @@ FeedOutcome VirtualUnit::Release(const FeedRequest& request)
     if (request.PrintMode != 0 && (Set.Features[0] & VnFeatureInkjet))
         ++Memory.History.DocumentsPrinted;
     ReleaseInHand(request);
+    if (PathDocument)
+        Pocket(request.Destination, *PathDocument);
     LastDoubleLeafing = false;
     Path = PathState::Empty;
     // A test document handed back goes straight into the feeder again, as the
@@ -756,9 +799,19 @@ FeedOutcome VirtualUnit::Feed(const FeedRequest& request)
         PathDocument = passed;
         ++Memory.History.DocumentsRetained;
     }
+    Pocket(request.Destination, passed);
     TakeIntoHand(passed, request);
     Persist();
     return {VnReplyOk, doubleFeed};
+}
+
+void VirtualUnit::Pocket(uint16_t destination, const DocumentSpec& document)
+{
+    PocketRecord& pocket = destination == VnDestinationRetained ? RetainedPocket
+                           : destination == VnDestinationEjected ? EjectedPocket
+                                                                 : SortedPocket;
+    ++pocket.Count;
+    pocket.Last = SummaryOf(document);
 }
 
 void VirtualUnit::CountMicrReadError(bool e13b)
@@ -770,6 +823,23 @@ void VirtualUnit::CountMicrReadError(bool e13b)
 }
 
 // ---- Test control --------------------------------------------------------
+
+void VirtualUnit::SetCondition(const UnitCondition& c)
+{
+    Set.MagnetisedBelt = c.MagnetisedBelt;
+    Set.BeltWear = c.BeltWear;
+    Set.SpeedRipplePercent = c.SpeedRipplePercent;
+    Set.LampLevel = c.LampLevel;
+    Set.StreakMm = c.StreakMm;
+    Set.LooseDocument = c.LooseDocument;
+}
+
+bool VirtualUnit::ResetKeptValues()
+{
+    Memory = FreshMemory(Phys, Set.Features, Set.Seed);
+    Memory.Configuration = Set.Features;
+    return Persist();
+}
 
 void VirtualUnit::LoadDocuments(std::vector<DocumentSpec> documents)
 {
@@ -824,6 +894,14 @@ VirtualUnitState VirtualUnit::State() const
     s.DocumentInPath = Path != PathState::Empty;
     s.FeederCount = Feeder.size();
     s.DocumentsFed = DocumentsFed;
+    s.Feeder.reserve(Feeder.size());
+    for (const DocumentSpec& d : Feeder)
+        s.Feeder.push_back(SummaryOf(d));
+    if (Path != PathState::Empty && PathDocument)
+        s.InPath = SummaryOf(*PathDocument);
+    s.Retained = RetainedPocket;
+    s.Sorted = SortedPocket;
+    s.Ejected = EjectedPocket;
     s.LastBeep = LastBeep;
     s.LastLed = LastLed;
     s.Configuration = Memory.Configuration;
@@ -852,6 +930,8 @@ VirtualUnitState VirtualUnit::State() const
     s.StopOnCodelineError = StopOnCodelineError;
     s.DocumentKept = InHand != nullptr;
     s.MagnetisedBelt = Set.MagnetisedBelt;
+    s.Condition = {Set.MagnetisedBelt, Set.BeltWear, Set.SpeedRipplePercent, Set.LampLevel, Set.StreakMm,
+                   Set.LooseDocument};
     s.Silent = IsSilent;
     s.Identifications = Identifications;
     return s;

@@ -48,6 +48,9 @@ struct OperationNote {
 // millimetre; NoDirtyElement for none (a negative height).
 uint16_t DirtyElementAt(double streakMm);
 
+// What the unit's state shows of one document.
+DocumentSummary SummaryOf(const DocumentSpec& document);
+
 struct UnitIdentity {
     std::string Model;
     std::string Firmware;
@@ -245,9 +248,18 @@ public:
     void LoadDocuments(std::vector<DocumentSpec> documents);
     void LoadCheques(uint32_t count);
     void EmptyFeeder() { Feeder.clear(); }
+    bool RemoveDocument(size_t index)
+    {
+        if (index >= Feeder.size())
+            return false;
+        Feeder.erase(Feeder.begin() + static_cast<std::ptrdiff_t>(index));
+        return true;
+    }
     std::vector<DocumentSpec> FeederContents() const { return {Feeder.begin(), Feeder.end()}; }
     void SwipeBadge(BadgeTracks tracks) { Badge = std::move(tracks); }
     void SetMagnetisedBelt(bool magnetised) { Set.MagnetisedBelt = magnetised; }
+    void SetCondition(const UnitCondition& condition);
+    bool ResetKeptValues();
     void ArmEmcFault(uint32_t cycles);
     // Disturbed by the EMC fault: answers nothing until a power cycle.
     bool Silent() const { return IsSilent; }
@@ -290,6 +302,8 @@ private:
     bool ScannerFitted(bool front) const;
     // The job has given all it will: further fetches reply 1.
     void EndAutoRun();
+    // The pocket a document sent to this destination lands in.
+    void Pocket(uint16_t destination, const DocumentSpec& document);
 
     VirtualUnitSetup Set;
     UnitPhysics Phys;
@@ -325,6 +339,10 @@ private:
     std::unique_ptr<UnitDocument> InHand;
     bool LastDoubleLeafing = false;
     uint32_t DocumentsFed = 0;
+    // The output pockets since power-on; a held document counts as retained.
+    PocketRecord RetainedPocket;
+    PocketRecord SortedPocket;
+    PocketRecord EjectedPocket;
 
     // Printer
     PrintJob Loaded; // endorsement and digital string as loaded

@@ -112,6 +112,8 @@ public:
     int32_t VnLED(uint16_t unit, VnWindow window, uint16_t color, uint16_t timeOn, uint16_t timeOff) override;
     int32_t VnTestCinghia(uint16_t unit, VnWindow window, uint8_t* samples, uint32_t* length) override;
 
+    const std::shared_ptr<SharedUnit>& Unit() const { return Shared; }
+
 private:
     // A unit command: the armed fault, then the handle, then the work, all
     // under the unit's lock.

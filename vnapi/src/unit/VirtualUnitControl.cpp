@@ -54,6 +54,16 @@ std::unique_ptr<VnApi> CreateVirtualUnitApi(const std::string& programFolder)
     return CreateVirtualUnitInFolder(programFolder).Api;
 }
 
+VirtualUnitControl ControlOf(VnApi& api)
+{
+    VnApi* local = &api;
+    if (auto* box = dynamic_cast<box::BoxClientApi*>(local))
+        local = &box->LocalApi();
+    if (auto* unit = dynamic_cast<virtualunit::VirtualUnitApi*>(local))
+        return VirtualUnitControl(unit->Unit());
+    return {};
+}
+
 // ---- Control ---------------------------------------------------------------
 
 void VirtualUnitControl::LoadDocuments(std::vector<DocumentSpec> documents)
@@ -80,6 +90,12 @@ void VirtualUnitControl::EmptyFeeder()
 {
     std::lock_guard lock(Unit->Mutex);
     Unit->Unit.EmptyFeeder();
+}
+
+bool VirtualUnitControl::RemoveDocument(size_t index)
+{
+    std::lock_guard lock(Unit->Mutex);
+    return Unit->Unit.RemoveDocument(index);
 }
 
 std::vector<DocumentSpec> VirtualUnitControl::FeederContents() const
@@ -119,6 +135,18 @@ void VirtualUnitControl::ArmEmcFault(uint32_t cycles)
 {
     std::lock_guard lock(Unit->Mutex);
     Unit->Unit.ArmEmcFault(cycles);
+}
+
+void VirtualUnitControl::SetCondition(const UnitCondition& condition)
+{
+    std::lock_guard lock(Unit->Mutex);
+    Unit->Unit.SetCondition(condition);
+}
+
+bool VirtualUnitControl::ResetKeptValues()
+{
+    std::lock_guard lock(Unit->Mutex);
+    return Unit->Unit.ResetKeptValues();
 }
 
 void VirtualUnitControl::PowerCycle()
