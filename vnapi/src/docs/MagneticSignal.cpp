@@ -65,7 +65,8 @@ std::vector<FluxStep> MagneticInk(const DocumentSpec& doc)
             const micr::E13bGlyph* g = micr::FindE13bGlyph(pc.Symbol);
             if (!g)
                 continue;
-            const double strength = pc.Index + 1 == doc.SmudgeCharacter ? ink * SmudgeFactor : ink;
+            const double strength =
+                static_cast<int64_t>(pc.Index) + 1 == doc.SmudgeCharacter ? ink * SmudgeFactor : ink;
             const auto flux = micr::E13bFluxSteps(*g);
             for (size_t j = 0; j < flux.size(); ++j)
                 if (flux[j] != 0)
