@@ -8,6 +8,7 @@
 #include "core/Connection.h"
 #include "core/ReplyCodes.h"
 #include "micr/DocSpeedDialog.h"
+#include "micr/HeadFeed.h"
 #include "micr/MicrDisplay.h"
 #include "micr/MicrGainDialog.h"
 #include "micr/MicrState.h"
@@ -24,21 +25,6 @@ using namespace bench;
 namespace {
 
 enum class SignalLook { View, Speed };
-
-// Feeds one document to the head: no image, codeline read, sorted.
-int32_t FeedForSignal(Bench& bench)
-{
-    return bench.Api.Varn_DocHandle(bench.State.UnitHandle, bench.Window, 0, 0, VnCodelineMicr, 'N',
-                                    VnScanModeGrey256At200, 0, VnDestinationSorted, 'W', 0, nullptr, 0, 0);
-}
-
-bool DocumentInFeeder(Bench& bench)
-{
-    uint8_t senseKey = 0;
-    uint8_t sensor[VnSensorBytesSize] = {};
-    bench.Api.Varn_PeripheralStatus(bench.State.UnitHandle, bench.Window, &senseKey, sensor);
-    return (sensor[0] & VnSensorDocumentInFeeder) != 0;
-}
 
 // One document; false when a device failure (already reported) ends the
 // command.

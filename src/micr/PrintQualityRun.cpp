@@ -13,6 +13,7 @@
 #include "core/Connection.h"
 #include "core/Operator.h"
 #include "core/ReplyCodes.h"
+#include "micr/HeadFeed.h"
 #include "micr/SignalBuffer.h"
 #include "micr/SignalPlots.h"
 #include "vnapi/VnCodes.h"
@@ -29,20 +30,6 @@ constexpr double TopPercent = 270.0;
 // Palette indexes of the 3-3-2 cube: green and red.
 constexpr uint8_t BarOk = 20;
 constexpr uint8_t BarOut = 224;
-
-int32_t FeedForSignal(Bench& bench)
-{
-    return bench.Api.Varn_DocHandle(bench.State.UnitHandle, bench.Window, 0, 0, VnCodelineMicr, 'N',
-                                    VnScanModeGrey256At200, 0, VnDestinationSorted, 'W', 0, nullptr, 0, 0);
-}
-
-bool DocumentInFeeder(Bench& bench)
-{
-    uint8_t senseKey = 0;
-    uint8_t sensor[VnSensorBytesSize] = {};
-    bench.Api.Varn_PeripheralStatus(bench.State.UnitHandle, bench.Window, &senseKey, sensor);
-    return (sensor[0] & VnSensorDocumentInFeeder) != 0;
-}
 
 std::string ReferenceCodeline(const BenchState& state)
 {

@@ -154,7 +154,8 @@ TEST(BoxProtocol, ValueReaderTakesValuesInOrderAndFailsOnAnotherKind)
     ValueReader leftOver(values);
     leftOver.U8();
     EXPECT_FALSE(leftOver.Ok()) << "values left unread";
-    ValueReader pastEnd(std::vector<Value>{});
+    const std::vector<Value> noValues;
+    ValueReader pastEnd(noValues);
     pastEnd.I32();
     EXPECT_FALSE(pastEnd.Ok());
 }

@@ -125,6 +125,8 @@ DecodeError DecodeFrame(const uint8_t* data, size_t size, Frame* frame);
 class ValueReader {
 public:
     explicit ValueReader(const std::vector<Value>& values) : Values(values) {}
+    // It keeps a reference: a temporary would be gone before the first read.
+    explicit ValueReader(std::vector<Value>&&) = delete;
 
     uint8_t U8();
     uint16_t U16();
